@@ -1,0 +1,31 @@
+#pragma once
+// Shared plumbing of the vantrel-cli subcommands.
+
+#include <string>
+#include <vector>
+
+namespace cli {
+
+// Exit statuses shared by every subcommand.
+enum Exit : int {
+    ExitOk = 0,
+    ExitFailure = 1,  // the operation ran and failed
+    ExitUsage = 2,    // bad arguments, or an input file that cannot be read
+};
+
+// Each subcommand takes the arguments after its own name and returns the exit status.
+// Errors go to stderr as one line starting with "vantrel-cli <subcommand>: ".
+using Handler = int (*)(const std::vector<std::string>& args);
+
+int runDecode(const std::vector<std::string>& args);
+int runFrame(const std::vector<std::string>& args);
+int runModel(const std::vector<std::string>& args);
+int runZones(const std::vector<std::string>& args);
+
+// True when args holds "-h" or "--help".
+bool wantsHelp(const std::vector<std::string>& args);
+
+// Prints "vantrel-cli <command>: <message>" to stderr.
+void printError(const std::string& command, const std::string& message);
+
+}  // namespace cli

@@ -1,0 +1,49 @@
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "cli_common.h"
+
+namespace {
+
+struct Command {
+    const char* name;
+    cli::Handler handler;
+    const char* summary;
+};
+
+const Command kCommands[] = {
+    {"decode", cli::runDecode, "decode a recorded stream into revolutions"},
+    {"frame", cli::runFrame, "print a command frame as hex"},
+    {"model", cli::runModel, "look up a property in the model table"},
+    {"zones", cli::runZones, "encode and decode zone images"},
+};
+
+void usage(FILE* out)
+{
+    std::fprintf(out, "usage: vantrel-cli <command> [options]\n\ncommands:\n");
+    for (const auto& c : kCommands) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
+    std::fprintf(out, "\n'vantrel-cli <command> --help' describes one command.\n");
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2) {
+        usage(stderr);
+        return cli::ExitUsage;
+    }
+    const std::string name = argv[1];
+    if (name == "-h" || name == "--help" || name == "help") {
+        usage(stdout);
+        return cli::ExitOk;
+    }
+    std::vector<std::string> args(argv + 2, argv + argc);
+    for (const auto& c : kCommands)
+        if (name == c.name) return c.handler(args);
+    std::fprintf(stderr, "vantrel-cli: unknown command '%s'\n", name.c_str());
+    usage(stderr);
+    return cli::ExitUsage;
+}

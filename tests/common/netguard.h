@@ -1,0 +1,24 @@
+#pragma once
+// Socket tests talk to loopback only. They run inside the private network
+// namespace of scripts/test; on a machine whose real network is reachable
+// they skip themselves instead of sending anything off it.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace testsupport {
+
+// Names of the interfaces that are up and are not loopback; empty inside the namespace.
+std::string nonLoopbackInterfacesUp();
+
+}  // namespace testsupport
+
+// Put at the top of every test that opens a socket.
+#define VANTREL_REQUIRE_PRIVATE_NETWORK()                                                              \
+    do {                                                                                             \
+        const std::string up_ = testsupport::nonLoopbackInterfacesUp();                              \
+        if (!up_.empty())                                                                            \
+            GTEST_SKIP() << "SKIPPED: network interfaces up besides loopback (" << up_                \
+                         << "); run this test through scripts/test or scripts/netns";                 \
+    } while (0)
