@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #pragma pack(push, 1)
 struct EEpromV101 {
@@ -72,3 +73,32 @@ static_assert(offsetof(EEpromV101, pst) == 99);
 static_assert(offsetof(EEpromV101, outMap) == 100);
 static_assert(offsetof(EEpromV101, ccw) == 122);
 static_assert(offsetof(EEpromV101, flags143) == 143);
+
+// ---- Helpers over the block (plain functions; the layout above stays fixed).
+
+// The leading run of characters of a NUL-padded text field (productSn, typeId)
+// that are '-' .. ':', 'A'..'Z', 'a'..'z', space or '_', at most `width` bytes.
+// Reads never go past `width`, so a field without a NUL is safe.
+std::string eeprom_text(const char* field, size_t width);
+inline std::string eeprom_product_sn(const EEpromV101& b) {
+    return eeprom_text(b.productSn, sizeof b.productSn);
+}
+inline std::string eeprom_type_id(const EEpromV101& b) {
+    return eeprom_text(b.typeId, sizeof b.typeId);
+}
+
+// Stores `text` into a fixed text field: at most `width` bytes, the rest NUL.
+void eeprom_set_text(char* field, size_t width, const std::string& text);
+
+// Four octets, first octet first, as "a.b.c.d" without leading zeros.
+std::string eeprom_dotted_quad(const uint8_t octets[4]);
+
+// On UART links bytes 48..50 (the ip field) carry the serial baud rate,
+// low byte first.
+uint32_t eeprom_uart_baud(const EEpromV101& b);
+void eeprom_set_uart_baud(EEpromV101& b, uint32_t baud);
+
+// Bit 2 of byte 143: target segmentation on/off.
+inline bool eeprom_segmentation(const EEpromV101& b) {
+    return (b.flags143 >> 2) & 1u;
+}
