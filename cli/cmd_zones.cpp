@@ -1,12 +1,233 @@
+#include <QDateTime>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+
 #include "cli_common.h"
+#include "param_file.h"
+#include "zone_image.h"
+#include "zone_types.h"
 
 namespace cli {
 
-int runZones(const std::vector<std::string>& args)
-{
-    (void)args;
-    printError("zones", "not built yet");
-    return ExitFailure;
+namespace {
+
+using nlohmann::json;
+
+const char* const kCmd = "zones";
+
+void zonesUsage(FILE* out) {
+    std::fprintf(out,
+                 "usage: vantrel-cli zones encode [--mirror] ZONES.json OUT\n"
+                 "       vantrel-cli zones decode [--mirror] IN\n"
+                 "       vantrel-cli zones read|write LINK FILE.json   (not available yet)\n"
+                 "\n"
+                 "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
+                 "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
+                 "        \"zone\" section.\n"
+                 "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
+                 "--mirror  the scanner turns the other way: lateral values change sign on the way\n"
+                 "        to the device and back.\n"
+                 "\n"
+                 "Zone list (JSON):\n"
+                 "  {\"zones\": [ENTRY, ...]}            at most 64 entries\n"
+                 "  ENTRY = {\"shape\": S, \"zone\": Z, \"kind\": K, \"points\": [[a, b], ...]}\n"
+                 "  S  \"polygon\", \"rectangle\", \"ellipse\", \"sector\" or \"filter\" (filter polygon)\n"
+                 "  Z  zone number 0..15\n"
+                 "  K  \"observation\", \"warning\" or \"alarm\"\n"
+                 "  points, lengths in mm, lateral positive to the right, forward positive ahead:\n"
+                 "    polygon, filter  1..20 vertices [lateral, forward]\n"
+                 "    rectangle        [[bottom, left], [top, right]]  (forward, lateral)\n"
+                 "    ellipse          [[centre lateral, centre forward], [width, height]]\n"
+                 "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
+                 "\n"
+                 "exit status: 0 done, 1 refused or not a zone image, 2 usage or unreadable input\n");
+}
+
+const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
+const char* const kKindNames[] = {"observation", "warning", "alarm"};
+
+// Whole numbers print as integers so the output reads like the input.
+nlohmann::ordered_json number(double v) {
+    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15) return static_cast<int64_t>(v);
+    return v;
+}
+
+bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
+    const std::string where = "entry " + std::to_string(index) + ": ";
+    if (!j.is_object()) return error = where + "not an object", false;
+
+    const json* shape = j.contains("shape") ? &j["shape"] : nullptr;
+    e.type = 0;
+    if (shape && shape->is_string())
+        for (int t = 1; t <= 5; ++t)
+            if (shape->get<std::string>() == kShapeNames[t]) e.type = t;
+    if (e.type == 0)
+        return error = where + "\"shape\" must be polygon, rectangle, ellipse, sector or filter", false;
+
+    if (!j.contains("zone") || !j["zone"].is_number_integer() || j["zone"].get<int64_t>() < 0 ||
+        j["zone"].get<int64_t>() > 15)
+        return error = where + "\"zone\" must be an integer 0..15", false;
+    e.zoneId = int(j["zone"].get<int64_t>());
+
+    e.kind = -1;
+    if (j.contains("kind") && j["kind"].is_string())
+        for (int k = 0; k < 3; ++k)
+            if (j["kind"].get<std::string>() == kKindNames[k]) e.kind = k;
+    if (e.kind < 0) return error = where + "\"kind\" must be observation, warning or alarm", false;
+
+    if (!j.contains("points") || !j["points"].is_array()) return error = where + "\"points\" missing", false;
+    const json& pts = j["points"];
+    const bool poly = e.type == ZoneShapePolygon || e.type == ZoneShapeFilter;
+    if (poly ? (pts.empty() || pts.size() > size_t(kMaxZonePoints)) : pts.size() != 2)
+        return error = where + (poly ? "a polygon takes 1..20 points" : "this shape takes exactly 2 points"),
+               false;
+    for (size_t i = 0; i < pts.size(); ++i) {
+        const json& p = pts[i];
+        if (!p.is_array() || p.size() != 2 || !p[0].is_number() || !p[1].is_number())
+            return error = where + "point " + std::to_string(i) + " is not a pair of numbers", false;
+        e.points[i] = {p[0].get<double>(), p[1].get<double>()};
+        if (!std::isfinite(e.points[i].first) || !std::isfinite(e.points[i].second))
+            return error = where + "point " + std::to_string(i) + " is not finite", false;
+    }
+    e.pointCount = int(pts.size());
+    e.selected = 0;
+    return true;
+}
+
+bool readFile(const std::string& path, std::string& data) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return false;
+    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return !in.bad();
+}
+
+bool endsWith(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
+    std::string text;
+    if (!readFile(inPath, text)) return printError(kCmd, "cannot read " + inPath), ExitUsage;
+    const json doc = json::parse(text, nullptr, false);
+    if (doc.is_discarded()) return printError(kCmd, inPath + ": not valid JSON"), ExitUsage;
+    const json* entries = &doc;
+    if (doc.is_object() && doc.contains("zones")) entries = &doc["zones"];
+    if (!entries->is_array()) return printError(kCmd, inPath + ": expected {\"zones\": [...]}"), ExitUsage;
+    if (entries->size() > size_t(kMaxZoneEntries))
+        return printError(kCmd, inPath + ": more than 64 entries"), ExitUsage;
+
+    auto list = std::make_unique<zones>();
+    for (size_t i = 0; i < entries->size(); ++i) {
+        ZoneEntry& e = list->entries[i];
+        std::string error;
+        if (!parseEntry((*entries)[i], int(i), e, error))
+            return printError(kCmd, inPath + ": " + error), ExitUsage;
+        const ZoneEntryCheck check = validate_zone_entry(e, 0);
+        if (check != ZoneEntryCheck::Ok) {
+            printError(kCmd, "entry " + std::to_string(i) + ": " + zone_entry_check_text(check, 0, e.zoneId));
+            return ExitFailure;
+        }
+        list->count = int(i) + 1;
+    }
+
+    auto def = std::make_unique<ZoneDef>();
+    int bad = 0;
+    const auto now = static_cast<uint32_t>(QDateTime::currentSecsSinceEpoch() & 0xFFFFFFFF);
+    const int status = zones_to_zonedef(*list, mirror, now, *def, nullptr, &bad);
+    if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
+
+    const auto* bytes = reinterpret_cast<const uint8_t*>(def.get());
+    if (endsWith(outPath, ".lidar")) {
+        std::string error;
+        if (!write_param_file(outPath, bytes, nullptr, &error))
+            return printError(kCmd, "cannot write " + outPath + (error.empty() ? "" : ": " + error)),
+                   ExitFailure;
+        return ExitOk;
+    }
+    std::ofstream out(outPath, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes), kZoneDefSize);
+    out.close();
+    if (!out) return printError(kCmd, "cannot write " + outPath), ExitFailure;
+    return ExitOk;
+}
+
+int decode(const std::string& inPath, bool mirror) {
+    std::string data;
+    if (endsWith(inPath, ".lidar")) {
+        const auto contents = read_param_file(inPath);
+        if (!contents) return printError(kCmd, "cannot read " + inPath), ExitUsage;
+        if (!contents->zoneImage) return printError(kCmd, inPath + ": no \"zone\" section"), ExitFailure;
+        data.assign(contents->zoneImage->begin(), contents->zoneImage->end());
+    } else if (!readFile(inPath, data)) {
+        return printError(kCmd, "cannot read " + inPath), ExitUsage;
+    }
+    if (data.size() != kZoneDefSize)
+        return printError(kCmd, inPath + ": not a zone image (" + std::to_string(data.size()) + " bytes)"),
+               ExitFailure;
+
+    auto def = std::make_unique<ZoneDef>();
+    std::memcpy(def.get(), data.data(), kZoneDefSize);
+    auto list = std::make_unique<zones>();
+    if (zonedef_to_zones(*def, mirror, *list) < 0)
+        return printError(kCmd, inPath + ": bad zone header"), ExitFailure;
+    if (zonedef_crc(*def) != def->crc)
+        printError(kCmd, "warning: " + inPath + ": image CRC does not match its header");
+
+    // One entry per line, keys in the order of the input form.
+    std::string out = "{\"zones\": [";
+    for (int i = 0; i < list->count; ++i) {
+        const ZoneEntry& e = list->entries[i];
+        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
+        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
+            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
+        nlohmann::ordered_json entry;
+        entry["shape"] = kShapeNames[e.type];
+        entry["zone"] = e.zoneId;
+        entry["kind"] = kKindNames[e.kind];
+        entry["points"] = std::move(pts);
+        out += (i ? ",\n  " : "\n  ") + entry.dump();
+    }
+    out += list->count ? "\n]}" : "]}";
+    std::printf("%s\n", out.c_str());
+    return ExitOk;
+}
+
+}  // namespace
+
+int runZones(const std::vector<std::string>& args) {
+    if (wantsHelp(args)) {
+        zonesUsage(stdout);
+        return ExitOk;
+    }
+    if (args.empty()) {
+        zonesUsage(stderr);
+        return ExitUsage;
+    }
+    const std::string& verb = args[0];
+    bool mirror = false;
+    std::vector<std::string> operands;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--mirror")
+            mirror = true;
+        else if (args[i].size() > 1 && args[i][0] == '-')
+            return printError(kCmd, "unknown option " + args[i]), ExitUsage;
+        else
+            operands.push_back(args[i]);
+    }
+    if (verb == "encode" && operands.size() == 2) return encode(operands[0], operands[1], mirror);
+    if (verb == "decode" && operands.size() == 1) return decode(operands[0], mirror);
+    if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror) {
+        printError(kCmd, verb + ": not available yet");
+        return ExitFailure;
+    }
+    zonesUsage(stderr);
+    return ExitUsage;
 }
 
 }  // namespace cli
