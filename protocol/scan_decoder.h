@@ -51,7 +51,7 @@ void free_segment_list(SegmentNode*& head);
 
 // Decodes the first complete message in buf[0..len).
 //   statusFlags  8 flags, updated by a status packet
-//   rawOut       receives a decoded fan (kind 1)
+//   rawOut       receives a decoded fan (kind 1); count 0 after a fan that failed its checksum
 //   consumedOut  bytes the caller may drop from the front; untouched when none
 //                may be dropped, so set it to 0 first
 //   modeInOut    stream mode, set by a status packet
