@@ -10,8 +10,11 @@ function(vantrel_add_gtest target)
   endif()
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} vantrel_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
+  set(env "QT_QPA_PLATFORM=offscreen;VANTREL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  if(VANTREL_SANITIZE MATCHES "thread")
+    list(APPEND env "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT}
-               ENVIRONMENT "QT_QPA_PLATFORM=offscreen;VANTREL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
 endfunction()

@@ -19,14 +19,7 @@
 #include "heartbeatproc.h"
 #include "netguard.h"
 
-// Qt is not built with ThreadSanitizer: a QThread that ends before wait() is
-// called hands over through Qt's own futex mutex, which the sanitizer cannot
-// see, so it reports the destruction of the thread's wait condition as racing
-// with the final wake-up. Only that Qt-internal pair is silenced.
-extern "C" const char* __tsan_default_suppressions()
-{
-    return "race:QWaitCondition::~QWaitCondition\n";
-}
+// ThreadSanitizer runs read tests/tsan.supp (Qt-internal hand-overs only).
 
 namespace {
 
