@@ -1,0 +1,170 @@
+#pragma once
+// RecvDataProc: the receive side of the scanner link. Reads the UDP socket,
+// the TCP data connection or the serial port, decodes the stream, builds
+// revolutions from fans and publishes everything through signals; paces the
+// link with keep-alives and brackets every zone transfer with stop/start.
+//
+// Thread affinity: the object lives on the thread that created it (the GUI
+// thread), so its slots and plain methods run there; run() and the three
+// link loops run on the receiver's own thread, as does the ZoneAlarm it
+// creates per link. The GUI thread talks to the loop only through atomics and
+// the mutex-guarded link settings below; every signal leaves the receiver
+// thread and reaches its receivers queued, with copies (RawData and
+// std::vector<RawData> by value).
+//
+// Link handles are owned by the caller (the main window), except that the
+// serial loop closes a serial port that has vanished.
+
+#include <QByteArray>
+#include <QString>
+#include <QThread>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "metatypes.h"
+#include "rawdata.h"
+#include "scan_decoder.h"
+#include "zonealarm.h"
+#include "zonerequest.h"
+
+class RecvTCPProc;
+
+class RecvDataProc : public QThread {
+    Q_OBJECT
+public:
+    // Capacity of the stream buffer of the UDP, serial and TCP data loops.
+    static constexpr int kRecvBufferSize = 8192;
+    // Silent serial rounds (about 1 ms each) before the port list is checked.
+    static constexpr int kSerialIdleRounds = 10000;
+
+    explicit RecvDataProc(QObject* parent = nullptr);
+    // Ends run() for good and waits for it (at most about one second).
+    ~RecvDataProc() override;
+
+    // 0 stop / idle, 1 running, 2 initialised and waiting for the go (serial
+    // links wait; UDP and TCP treat 2 as running). Written by the GUI thread.
+    std::atomic<int> runFlag{1};
+
+    // TCP links: the command connection (port P) and P. Call before recv_Init.
+    void setCommandLink(int cmdSocket, int cmdPort);
+    // The scanner took a new address ("LSUDP:"): the loop and its zone worker
+    // address it from the next round on.
+    void setAddress(const QString& ip_com, int port_baud);
+    // Rotation direction flag (0 or 1) for the zone image conversion.
+    void setDirection(int flag);
+    // Restarts the frame calibration: boundary, cached boundary and the
+    // revolution being collected are dropped by the loop before its next fan.
+    // Safe from any thread.
+    void resetCalibration();
+
+    // Thread-safe copies of the link settings.
+    QString linkType() const;
+    QString address() const;
+
+public slots:
+    // Stores the link and sets runFlag = 2. The loop switches to the new link
+    // within one round.
+    void recv_Init(QString type, int fd, QString ip_com, int port_baud);
+    // flag 1 read the zones, 2 write `data`, 3 upload the stored image, 4 convert
+    // `data` to an image and emit sig_ZoneDef(image, "setzone"); 0 cancels.
+    void recv_zoneCmd(int flag, zones data);
+    // Copies the 212992-byte image and asks for its upload.
+    void recv_UploadZone(ZoneDef* zoneDef);
+    // Writes an empty zone set.
+    void recv_zoneinit();
+
+signals:
+    // A whole revolution, fans from the boundary to the boundary (spans add up to 3600).
+    void sig_lidarData(std::vector<RawData> data);
+    // Every decoded fan with points, before anything else is done with it.
+    void sig_spanData(RawData data);
+    // To the main window: 1 error text, 4 device record, 5 parameter block (512
+    // bytes), 6/7 zone read/write result (decimal text), 11 "1" after a serial
+    // zone operation, 12 reply payload or text line.
+    void sig_data(int type, QByteArray data);
+    void sig_zoneData(zones data);
+    void sig_progress(int rate, QString title, QString info);
+    void sig_CmdRecv(int sign, int sn, bool isOK);
+    // The frame boundary found by calibration, 0.1 degree.
+    void sig_offsetAngle(int angle);
+    void sig_uartState(bool smooth, bool fitter);
+    // `def` stays valid until the next flag-4 request; it is owned by the receiver.
+    void sig_ZoneDef(ZoneDef* def, QString type);
+    void sig_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len, QByteArray cmd,
+                     bool isrepeat);
+    void sig_wait(bool flag);
+    void sig_RunOver();
+    void sig_zoneMode(int flag, zones data);
+
+protected:
+    void run() override;
+
+private:
+    struct Link {
+        QString type;
+        int fd = 0;
+        QString ip;
+        int port = 0;
+        int cmdSocket = 0;
+        int cmdPort = 0;
+    };
+    enum class LoopEnd { Stopped, Failed, Reinit };
+    struct Loop;
+
+    Link snapshot() const;
+    bool linkChanged(Loop& loop);
+    bool keepRunning(Loop& loop);
+    LoopEnd run_udp(const Link& link, unsigned generation);
+    LoopEnd run_uart(const Link& link, unsigned generation);
+    LoopEnd run_tcp(const Link& link, unsigned generation);
+
+    void createZoneWorker(Loop& loop);
+    void dropZoneWorker();
+    void applyCalibrationReset();
+    void keepAlive(Loop& loop, int sock, int port);
+    void handleFan(const RawData& fan);
+    bool handleCommonKind(int kind, Loop& loop, const uint8_t* data, size_t consumed);
+    void handleZoneReply(int kind, Loop& loop, const uint8_t* data, size_t len, size_t& consumed);
+    void startPendingZoneOp(Loop& loop);
+    void sendStop(Loop& loop);
+    void sendRestart(Loop& loop, bool afterRead);
+    void dropFront(Loop& loop, size_t consumed, bool logDrop);
+    size_t decodeStreamFront(Loop& loop, bool legacyAllowed, bool* dropped);
+    void consumeFront(Loop& loop, size_t consumed, bool dropped);
+    void sleepWhileRunning(Loop& loop, int ms);
+
+    // ---- link settings: written by the GUI thread, snapshotted by the loop
+    mutable std::mutex m_linkMutex;
+    ZoneAlarm* zoneWorker = nullptr;       // receiver thread only
+    std::shared_ptr<ZoneRequests> m_zone;  // zoneList, uploadImage, zoneOp
+    QString type;
+    int fd = 0;
+    QString ip_com;
+    int port_baud = 0;
+    int cmdSocket = 0;
+    int cmdPort = 0;
+    std::atomic<unsigned> m_linkGeneration{0};     // bumped by recv_Init
+    std::atomic<unsigned> m_addressGeneration{0};  // bumped by setAddress
+
+    // ---- receiver thread only
+    int streamMode = kStreamModeGeneral;  // kept across links, like the status flags
+    uint8_t m_statusFlags[8];
+    std::string m_errorText;
+    int boundaryAngle = -1;
+    int cachedBoundary = -1;
+    std::vector<RawData> accumulator;
+    RecvTCPProc* tcpWorker = nullptr;
+    QThread* tcpThread = nullptr;
+
+    std::atomic<int> direction{0};
+    std::atomic<bool> m_resetRequested{false};
+    std::atomic<bool> m_quit{false};
+
+    // The image of the last flag-4 conversion (GUI thread).
+    std::unique_ptr<ZoneDef> m_exportImage;
+};
