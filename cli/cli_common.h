@@ -9,8 +9,11 @@ namespace cli {
 // Exit statuses shared by every subcommand.
 enum Exit : int {
     ExitOk = 0,
-    ExitFailure = 1,  // the operation ran and failed
-    ExitUsage = 2,    // bad arguments, or an input file that cannot be read
+    ExitFailure = 1,        // the operation ran and failed
+    ExitUsage = 2,          // bad arguments, or an input file that cannot be read
+    ExitRefused = 3,        // live commands: the scanner answered "NG"
+    ExitNoAnswer = 4,       // live commands: the scanner never answered
+    ExitInterrupted = 130,  // SIGINT or SIGTERM ended the command early
 };
 
 // Each subcommand takes the arguments after its own name and returns the exit status.
@@ -21,6 +24,11 @@ int runDecode(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
+// Live commands: they open a link to a scanner (see link.h).
+int runInfo(const std::vector<std::string>& args);
+int runSend(const std::vector<std::string>& args);
+int runRecord(const std::vector<std::string>& args);
+int runDiscover(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".
 bool wantsHelp(const std::vector<std::string>& args);

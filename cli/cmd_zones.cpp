@@ -9,7 +9,10 @@
 #include <string>
 
 #include "cli_common.h"
+#include "model_table.h"
 #include "param_file.h"
+#include "recvdataproc.h"
+#include "session.h"
 #include "zone_image.h"
 #include "zone_types.h"
 
@@ -22,31 +25,37 @@ using nlohmann::json;
 const char* const kCmd = "zones";
 
 void zonesUsage(FILE* out) {
-    std::fprintf(out,
-                 "usage: vantrel-cli zones encode [--mirror] ZONES.json OUT\n"
-                 "       vantrel-cli zones decode [--mirror] IN\n"
-                 "       vantrel-cli zones read|write LINK FILE.json   (not available yet)\n"
-                 "\n"
-                 "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
-                 "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
-                 "        \"zone\" section.\n"
-                 "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
-                 "--mirror  the scanner turns the other way: lateral values change sign on the way\n"
-                 "        to the device and back.\n"
-                 "\n"
-                 "Zone list (JSON):\n"
-                 "  {\"zones\": [ENTRY, ...]}            at most 64 entries\n"
-                 "  ENTRY = {\"shape\": S, \"zone\": Z, \"kind\": K, \"points\": [[a, b], ...]}\n"
-                 "  S  \"polygon\", \"rectangle\", \"ellipse\", \"sector\" or \"filter\" (filter polygon)\n"
-                 "  Z  zone number 0..15\n"
-                 "  K  \"observation\", \"warning\" or \"alarm\"\n"
-                 "  points, lengths in mm, lateral positive to the right, forward positive ahead:\n"
-                 "    polygon, filter  1..20 vertices [lateral, forward]\n"
-                 "    rectangle        [[bottom, left], [top, right]]  (forward, lateral)\n"
-                 "    ellipse          [[centre lateral, centre forward], [width, height]]\n"
-                 "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
-                 "\n"
-                 "exit status: 0 done, 1 refused or not a zone image, 2 usage or unreadable input\n");
+    std::fprintf(
+        out,
+        "usage: vantrel-cli zones encode [--mirror] ZONES.json OUT\n"
+        "       vantrel-cli zones decode [--mirror] IN\n"
+        "       vantrel-cli zones read|write LINK FILE.json\n"
+        "\n"
+        "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
+        "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
+        "        \"zone\" section.\n"
+        "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
+        "read    reads the scanner's zones and writes them to FILE.json (progress on stderr).\n"
+        "write   writes the zone list of FILE.json to the scanner (progress on stderr).\n"
+        "        LINK: udp://IP:PORT[?local=PORT] | tcp://IP:PORT | uart:///dev/PATH?baud=N |\n"
+        "              vpc:///dev/PATH[?baud=N]; read and write mirror as the scanner's model turns.\n"
+        "--mirror  the scanner turns the other way: lateral values change sign on the way\n"
+        "        to the device and back.\n"
+        "\n"
+        "Zone list (JSON):\n"
+        "  {\"zones\": [ENTRY, ...]}            at most 64 entries\n"
+        "  ENTRY = {\"shape\": S, \"zone\": Z, \"kind\": K, \"points\": [[a, b], ...]}\n"
+        "  S  \"polygon\", \"rectangle\", \"ellipse\", \"sector\" or \"filter\" (filter polygon)\n"
+        "  Z  zone number 0..15\n"
+        "  K  \"observation\", \"warning\" or \"alarm\"\n"
+        "  points, lengths in mm, lateral positive to the right, forward positive ahead:\n"
+        "    polygon, filter  1..20 vertices [lateral, forward]\n"
+        "    rectangle        [[bottom, left], [top, right]]  (forward, lateral)\n"
+        "    ellipse          [[centre lateral, centre forward], [width, height]]\n"
+        "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
+        "\n"
+        "exit status: 0 done, 1 refused, not a zone image or transfer failed, 2 usage or unreadable\n"
+        "input, 4 the scanner never answered\n");
 }
 
 const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
@@ -100,6 +109,26 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     return true;
 }
 
+// The list as JSON in the input form, one entry per line.
+std::string zonesJson(const zones& z) {
+    // One entry per line, keys in the order of the input form.
+    std::string out = "{\"zones\": [";
+    for (int i = 0; i < z.count; ++i) {
+        const ZoneEntry& e = z.entries[i];
+        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
+        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
+            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
+        nlohmann::ordered_json entry;
+        entry["shape"] = kShapeNames[e.type];
+        entry["zone"] = e.zoneId;
+        entry["kind"] = kKindNames[e.kind];
+        entry["points"] = std::move(pts);
+        out += (i ? ",\n  " : "\n  ") + entry.dump();
+    }
+    out += z.count ? "\n]}" : "]}";
+    return out;
+}
+
 bool readFile(const std::string& path, std::string& data) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -111,7 +140,8 @@ bool endsWith(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
+// Reads and checks a zone list file. ExitOk, or the exit status after one error line.
+int loadZones(const std::string& inPath, zones& list) {
     std::string text;
     if (!readFile(inPath, text)) return printError(kCmd, "cannot read " + inPath), ExitUsage;
     const json doc = json::parse(text, nullptr, false);
@@ -122,9 +152,9 @@ int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
     if (entries->size() > size_t(kMaxZoneEntries))
         return printError(kCmd, inPath + ": more than 64 entries"), ExitUsage;
 
-    auto list = std::make_unique<zones>();
+    list = zones{};
     for (size_t i = 0; i < entries->size(); ++i) {
-        ZoneEntry& e = list->entries[i];
+        ZoneEntry& e = list.entries[i];
         std::string error;
         if (!parseEntry((*entries)[i], int(i), e, error))
             return printError(kCmd, inPath + ": " + error), ExitUsage;
@@ -133,8 +163,14 @@ int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
             printError(kCmd, "entry " + std::to_string(i) + ": " + zone_entry_check_text(check, 0, e.zoneId));
             return ExitFailure;
         }
-        list->count = int(i) + 1;
+        list.count = int(i) + 1;
     }
+    return ExitOk;
+}
+
+int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
+    auto list = std::make_unique<zones>();
+    if (const int rc = loadZones(inPath, *list); rc != ExitOk) return rc;
 
     auto def = std::make_unique<ZoneDef>();
     int bad = 0;
@@ -179,22 +215,80 @@ int decode(const std::string& inPath, bool mirror) {
     if (zonedef_crc(*def) != def->crc)
         printError(kCmd, "warning: " + inPath + ": image CRC does not match its header");
 
-    // One entry per line, keys in the order of the input form.
-    std::string out = "{\"zones\": [";
-    for (int i = 0; i < list->count; ++i) {
-        const ZoneEntry& e = list->entries[i];
-        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
-        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
-        nlohmann::ordered_json entry;
-        entry["shape"] = kShapeNames[e.type];
-        entry["zone"] = e.zoneId;
-        entry["kind"] = kKindNames[e.kind];
-        entry["points"] = std::move(pts);
-        out += (i ? ",\n  " : "\n  ") + entry.dump();
+    std::printf("%s\n", zonesJson(*list).c_str());
+    return ExitOk;
+}
+
+// ---- read and write on a live scanner, through the receiver as the point-cloud page does
+
+// Upper bound of one whole transfer: 416 pieces each answered at once; a stalled
+// piece is given up by the sender long before this.
+constexpr int kTransferBoundMs = 120000;
+
+int liveZones(bool write, const std::string& linkArg, const std::string& path) {
+    auto list = std::make_unique<zones>();
+    if (write) {
+        if (const int rc = loadZones(path, *list); rc != ExitOk) return rc;
+        // Refuse early rather than leave a scanner half-erased by a list it cannot take.
+        auto def = std::make_unique<ZoneDef>();
+        int bad = 0;
+        const int status = zones_to_zonedef(*list, false, 0, *def, nullptr, &bad);
+        if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
     }
-    out += list->count ? "\n]}" : "]}";
-    std::printf("%s\n", out.c_str());
+    prepareLiveCommand();
+    Session session;
+    if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
+    std::string alarmZone;
+    try {
+        alarmZone = model_property(session.model(), "alarmZone");
+    } catch (const std::exception&) {
+    }
+    if (alarmZone == "0")
+        return printError(kCmd, "model " + session.model() + " stores no alarm zones"), ExitFailure;
+
+    const int resultType = write ? 7 : 6;
+    bool finished = false, gaveUp = false;
+    int result = 0;
+    std::string failure;
+    auto got = std::make_unique<zones>();
+    RecvDataProc* r = session.receiver();
+    QObject::connect(r, &RecvDataProc::sig_progress, &session, [&](int rate, QString title, QString info) {
+        std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
+                     info.toStdString().c_str());
+        if (rate < 0 || (write && rate == 25 && info.startsWith("resp result"))) failure = info.toStdString();
+    });
+    QObject::connect(r, &RecvDataProc::sig_zoneData, &session, [&](zones z) { *got = z; });
+    QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
+        if (type != resultType || finished) return;
+        finished = true;
+        result = data.toInt();
+    });
+    QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
+        if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
+    });
+
+    r->recv_zoneCmd(write ? 2 : 1, *list);
+    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    if (!finished) {
+        // Cancel so the receiver does not act on a late reply while the link closes.
+        r->recv_zoneCmd(0, zones{});
+        if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
+        if (gaveUp)
+            return printError(kCmd, "the scanner stopped answering during the transfer"), ExitNoAnswer;
+        return printError(kCmd, "the transfer did not finish in time"), ExitFailure;
+    }
+    if (write ? result <= 0 : result != 1) {
+        printError(kCmd, std::string(write ? "write zone failed" : "read zone failed") +
+                             (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
+        return ExitFailure;
+    }
+    session.close();
+    if (!write) {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        out << zonesJson(*got) << "\n";
+        out.close();
+        if (!out) return printError(kCmd, "cannot write " + path), ExitFailure;
+    }
     return ExitOk;
 }
 
@@ -222,10 +316,8 @@ int runZones(const std::vector<std::string>& args) {
     }
     if (verb == "encode" && operands.size() == 2) return encode(operands[0], operands[1], mirror);
     if (verb == "decode" && operands.size() == 1) return decode(operands[0], mirror);
-    if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror) {
-        printError(kCmd, verb + ": not available yet");
-        return ExitFailure;
-    }
+    if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror)
+        return liveZones(verb == "write", operands[0], operands[1]);
     zonesUsage(stderr);
     return ExitUsage;
 }

@@ -17,11 +17,14 @@ const Command kCommands[] = {
     {"decode", cli::runDecode, "decode a recorded stream into revolutions"},
     {"frame", cli::runFrame, "print a command frame as hex"},
     {"model", cli::runModel, "look up a property in the model table"},
-    {"zones", cli::runZones, "encode and decode zone images"},
+    {"zones", cli::runZones, "encode and decode zone images; read and write a scanner's zones"},
+    {"info", cli::runInfo, "print a scanner's parameter block as JSON"},
+    {"send", cli::runSend, "send one command to a scanner and print its reply"},
+    {"record", cli::runRecord, "record a scanner's stream like \"save log\""},
+    {"discover", cli::runDiscover, "list scanners heard on the heartbeat group or found on serial ports"},
 };
 
-void usage(FILE* out)
-{
+void usage(FILE* out) {
     std::fprintf(out, "usage: vantrel-cli <command> [options]\n\ncommands:\n");
     for (const auto& c : kCommands) std::fprintf(out, "  %-8s %s\n", c.name, c.summary);
     std::fprintf(out, "\n'vantrel-cli <command> --help' describes one command.\n");
@@ -29,8 +32,7 @@ void usage(FILE* out)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 2) {
         usage(stderr);
         return cli::ExitUsage;

@@ -1,0 +1,136 @@
+// vantrel-cli send: one tracked command and the scanner's reply to it.
+
+#include <QByteArray>
+#include <cstdio>
+#include <string>
+
+#include "cli_common.h"
+#include "recvdataproc.h"
+#include "session.h"
+
+namespace cli {
+
+namespace {
+
+const char kCommand[] = "send";
+
+void usage(FILE* out) {
+    std::fprintf(out,
+                 "usage: vantrel-cli send LINK [--mode C_PACK|S_PACK] TEXT\n"
+                 "\n"
+                 "Connects, waits for the parameter block of the connection's initial read, then\n"
+                 "sends TEXT (for example LSRPM:900H) as a tracked command (default S_PACK) and\n"
+                 "prints the scanner's reply. Unanswered commands are re-sent like the program does\n"
+                 "and given up after the fourth transmission (about 5 s).\n"
+                 "On a uart:// link the command runs as the plain-text exchange; \"OK\" is printed\n"
+                 "when the scanner confirmed it.\n"
+                 "exit status: 0 accepted, 1 link cannot be opened, 2 usage, 3 refused (\"NG\"),\n"
+                 "             4 the scanner never answered\n");
+}
+
+// Reply payloads may be text or binary; keep one line either way.
+std::string printable(QByteArray data) {
+    // Replies are padded with zero bytes to their frame length.
+    while (data.endsWith('\0')) data.chop(1);
+    std::string out;
+    for (char c : data) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u >= 0x20 && u < 0x7F && u != '\\') {
+            out += c;
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", u);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+int runSend(const std::vector<std::string>& args) {
+    if (wantsHelp(args)) return usage(stdout), ExitOk;
+    std::string mode = "S_PACK";
+    std::vector<std::string> operands;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--mode" && i + 1 < args.size()) {
+            mode = args[++i];
+            if (mode != "C_PACK" && mode != "S_PACK")
+                return printError(kCommand, "--mode must be C_PACK or S_PACK"), ExitUsage;
+        } else if (args[i].size() > 1 && args[i][0] == '-' && operands.empty()) {
+            return printError(kCommand, "unknown option " + args[i]), ExitUsage;
+        } else {
+            operands.push_back(args[i]);
+        }
+    }
+    if (operands.size() != 2 || operands[1].empty()) return usage(stderr), ExitUsage;
+    const std::string text = operands[1];
+    if (text.size() > 1000) return printError(kCommand, "command text too long"), ExitUsage;
+
+    prepareLiveCommand();
+    Session session;
+    int rc = connectSession(session, kCommand, operands[0], true);
+    if (rc != ExitOk) return rc;
+
+    const QString qtext = QString::fromStdString(text);
+    const bool uart = session.link().type == "UART";
+    const bool payloadFirst =
+        mode == "S_PACK";  // status replies report the payload before the acknowledgement
+
+    bool sent = false, acked = false, ok = true, haveReply = false, gaveUp = false, uartDone = false;
+    QByteArray reply;
+    QObject::connect(session.receiver(), &RecvDataProc::sig_CmdRecv, &session, [&](int, int, bool isOK) {
+        if (!sent || acked) return;
+        acked = true;
+        ok = isOK;
+    });
+    QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
+        if (!sent) return;
+        if (type == 12 && !haveReply && (payloadFirst ? !acked : acked)) {
+            reply = data;
+            haveReply = true;
+        } else if (uart && type == 13 && data == qtext.toLocal8Bit()) {
+            gaveUp = true;
+        } else if (uart && type == 2 && data == "1") {
+            uartDone = true;
+        }
+    });
+    QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int, QString cmd, int) {
+        if (sent && cmd == qtext) gaveUp = true;
+    });
+
+    sent = true;
+    if (mode == "C_PACK")
+        emit session.sig_C_PACK(qtext);
+    else
+        emit session.sig_S_PACK(qtext);
+
+    if (text == "LRESTH" || text.find("LSUDP") != std::string::npos) {
+        // Neither is answered on this link: a restarting scanner is silent, and one taking a
+        // new address answers from there. Give the sender time to finish what follows.
+        waitUntil([] { return false; }, text == "LRESTH" ? 2500 : 500);
+        std::printf("sent (no reply expected)\n");
+        return interrupted() ? ExitInterrupted : ExitOk;
+    }
+
+    const int bound = uart ? 30000 : Session::kGiveUpMs;
+    const bool done =
+        waitUntil([&] { return gaveUp || (uart ? uartDone : (acked && (haveReply || !ok))); }, bound);
+    // A refusal is acknowledged and then reported by the sender as well; the reply decides.
+    if (!done && interrupted()) return printError(kCommand, "interrupted"), ExitInterrupted;
+    if (uart) {
+        if (gaveUp || !uartDone)
+            return printError(kCommand, "the scanner never answered " + text), ExitNoAnswer;
+        std::printf("OK\n");
+        return ExitOk;
+    }
+    if (!acked) return printError(kCommand, "the scanner never answered " + text), ExitNoAnswer;
+    if (haveReply) std::printf("%s\n", printable(reply).c_str());
+    if (!ok || reply.startsWith("NG")) {
+        if (!haveReply) std::printf("NG\n");
+        return ExitRefused;
+    }
+    return ExitOk;
+}
+
+}  // namespace cli

@@ -1,0 +1,102 @@
+#pragma once
+// One live connection to a scanner for the command-line tool, opened and run
+// the way the main window does it: the link is opened with the transport
+// operations (UDP with local port fall-back, TCP pair P / P + 1, serial port),
+// RecvDataProc is initialised and started, SendCmdProc runs on a thread of its
+// own and reads the parameter block, and the two workers are wired to each
+// other (zone requests and acknowledgements) and to this object, which plays
+// the main window's part for the message types that steer the workers.
+//
+// Lives on the main thread with a QCoreApplication. Every wait is bounded and
+// also ends on SIGINT (see interrupted()).
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <QThread>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "eeprom.h"
+#include "link.h"
+
+class RecvDataProc;
+class SendCmdProc;
+
+namespace cli {
+
+// Makes the QCoreApplication the workers need (once) and routes SIGINT and
+// SIGTERM to interrupted().
+void prepareLiveCommand();
+// True once SIGINT or SIGTERM arrived.
+bool interrupted();
+// Processes events until pred() holds (true), `ms` pass or an interrupt comes (false).
+bool waitUntil(const std::function<bool()>& pred, int ms);
+
+class Session : public QObject {
+    Q_OBJECT
+public:
+    // Time the sender needs to give up on an unanswered command (4 transmissions
+    // about 1.6 s apart), plus slack for the queued signals.
+    static constexpr int kGiveUpMs = 6500;
+
+    Session();
+    ~Session() override;
+
+    // Opens the link and starts both workers; the sender begins its initial
+    // read at once. False with one line in `error` when the link cannot be opened.
+    bool open(const LinkSpec& link, std::string& error);
+
+    enum class Wait { Ok, NoAnswer, Interrupted, TimedOut };
+    // Waits for the parameter block of the initial read (and, on framed links,
+    // for its acknowledgement to have passed by, so later replies are not
+    // confused with it). NoAnswer when the sender gave up.
+    Wait waitForBlock();
+
+    const EEpromV101& block() const { return m_block; }
+    const LinkSpec& link() const { return m_link; }
+    int localPort() const { return m_localPort; }
+    // Model name of the block's type identifier, as the model table knows it.
+    std::string model() const;
+
+    RecvDataProc* receiver() const { return m_receiver.get(); }
+    SendCmdProc* sender() const { return m_sender; }
+
+    // Stops the workers and closes the link, in that order. Idempotent.
+    void close();
+
+signals:
+    void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
+    void sig_C_PACK(QString cmd);
+    void sig_S_PACK(QString cmd);
+    // A tracked command was refused or never answered (forwarded from the sender).
+    void sig_respondFinish(int type, QString cmd, int time);
+    // Messages of the workers after this object's own handling.
+    void sig_message(int type, QByteArray data);
+
+private:
+    void recv_data(int type, QByteArray data);
+    void applyBlock(const QByteArray& data);
+
+    LinkSpec m_link;
+    int m_localPort = 0;
+    int m_dataHandle = 0;  // UDP socket, serial handle, or TCP data socket
+    int m_tcpCmdSocket = 0;
+    std::unique_ptr<RecvDataProc> m_receiver;
+    SendCmdProc* m_sender = nullptr;  // deleted on its own thread when it finishes
+    QThread* m_senderThread = nullptr;
+
+    EEpromV101 m_block{};
+    bool m_haveBlock = false;
+    bool m_blockAcked = false;
+    bool m_gaveUp = false;
+    bool m_closed = true;
+};
+
+// Parses `linkArg`, opens the session and, when `needBlock`, waits for the
+// parameter block. Returns ExitOk, or the exit status after printing one line
+// "vantrel-cli <command>: ..." (usage 2, open failure 1, no answer 4, interrupt 130).
+int connectSession(Session& session, const std::string& command, const std::string& linkArg, bool needBlock);
+
+}  // namespace cli

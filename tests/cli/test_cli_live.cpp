@@ -1,0 +1,385 @@
+// vantrel-cli against a live simulated scanner: the built program is run as a
+// user would run it, and the simulator (in-process, or the vantrel-sim program)
+// is the scanner on loopback. Expected values come from the simulator's
+// configuration and the model table's published rows, never from the CLI's code.
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <csignal>
+#include <memory>
+#include <nlohmann/json.hpp>
+
+#include "netguard.h"
+#include "simulator.h"
+
+namespace {
+
+using nlohmann::json;
+
+void ensureApp() {
+    static int argc = 1;
+    static char name[] = "test_cli_net";
+    static char* argv[] = {name, nullptr};
+    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
+}
+
+struct CliRun {
+    int exitCode = -1;
+    bool finished = false;
+    QString out;
+    QString err;
+    qint64 elapsedMs = 0;
+    QStringList errLines() const { return err.split('\n', Qt::SkipEmptyParts); }
+};
+
+CliRun runCli(const QStringList& args, int timeoutMs = 30000,
+              const QString& program = QStringLiteral(VANTREL_CLI)) {
+    QProcess p;
+    QElapsedTimer clock;
+    clock.start();
+    p.start(program, args);
+    CliRun r;
+    if (!p.waitForStarted(5000)) return r;
+    r.finished = p.waitForFinished(timeoutMs);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    r.elapsedMs = clock.elapsed();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
+    return r;
+}
+
+// One simulated UDP scanner at 127.0.0.2:port; each test uses its own port.
+struct SimScanner {
+    explicit SimScanner(quint16 port, bool mute = false) {
+        ensureApp();
+        sim::SimOptions o;
+        o.udpAddress = QStringLiteral("127.0.0.2");
+        o.udpPort = port;
+        o.serialNumber = QStringLiteral("VTCLI0042");
+        o.mute = mute;
+        o.logCommands = false;
+        sim = std::make_unique<sim::Simulator>(o);
+        QString error;
+        started = sim->start(&error);
+        startError = error;
+    }
+    std::unique_ptr<sim::Simulator> sim;
+    bool started = false;
+    QString startError;
+};
+
+QString udpLink(quint16 port, int local = 0) {
+    QString s = QStringLiteral("udp://127.0.0.2:%1").arg(port);
+    if (local) s += QStringLiteral("?local=%1").arg(local);
+    return s;
+}
+
+// ---------------------------------------------------------------- info and send
+
+TEST(CliInfo, PrintsTheBlockTheSimulatorHolds) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17101);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+
+    const CliRun r = runCli({"info", udpLink(17101, 17201)});
+    ASSERT_TRUE(r.finished);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const json j = json::parse(r.out.toStdString(), nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << r.out.toStdString();
+    EXPECT_EQ(j["block"]["productSn"], "VTCLI0042");
+    EXPECT_EQ(j["block"]["typeId"], "TQX-H540-S");
+    EXPECT_EQ(j["block"]["ip"], "127.0.0.2");
+    EXPECT_EQ(j["block"]["lidarPort"], 17101);
+    EXPECT_EQ(j["block"]["rpm"], 600);  // the simulator's start speed
+    // The model table's row for TQX-H540-S, beside the block.
+    EXPECT_EQ(j["model"]["rpm"], "600|900|1200|1500|1800");
+    EXPECT_EQ(j["model"]["alarmZone"], 1);
+    EXPECT_EQ(j["model"]["I/O"], 2);
+}
+
+TEST(CliSend, AcceptedSpeedPrintsOkAndTheBlockFollowsIt) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17102);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+
+    const CliRun sent = runCli({"send", udpLink(17102, 17202), "LSRPM:1200H"});
+    ASSERT_EQ(sent.exitCode, 0) << sent.err.toStdString();
+    EXPECT_EQ(sent.out.trimmed(), "OK");
+
+    const CliRun info = runCli({"info", udpLink(17102, 17202)});
+    ASSERT_EQ(info.exitCode, 0) << info.err.toStdString();
+    EXPECT_EQ(json::parse(info.out.toStdString())["block"]["rpm"], 1200);
+}
+
+TEST(CliSend, OutOfRangeSpeedIsRefusedWithExit3) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17103);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+
+    const CliRun r = runCli({"send", udpLink(17103, 17203), "--mode", "S_PACK", "LSRPM:700H"});
+    EXPECT_EQ(r.exitCode, 3) << r.err.toStdString();
+    EXPECT_EQ(r.out.trimmed(), "NG");
+}
+
+TEST(CliSend, MutedScannerEndsWithExit4WellBeforeAHang) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    // The simulator as its own program, started muted.
+    QProcess simProcess;
+    simProcess.start(QStringLiteral(VANTREL_SIM), {"--udp", "127.0.0.2:17104", "--mute", "--quiet"});
+    ASSERT_TRUE(simProcess.waitForStarted(5000));
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return simProcess.canReadLine() || simProcess.state() != QProcess::Running; }, 5000));
+    ASSERT_EQ(simProcess.state(), QProcess::Running) << simProcess.readAllStandardError().toStdString();
+
+    const CliRun r = runCli({"send", udpLink(17104, 17204), "LSRPM:900H"}, 20000);
+    simProcess.terminate();
+    simProcess.waitForFinished(5000);
+    ASSERT_TRUE(r.finished);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("never answered")) << r.err.toStdString();
+    // Four transmissions about 1.6 s apart, then the give-up: not much more than 5 s.
+    EXPECT_LT(r.elapsedMs, 9000);
+}
+
+// ---------------------------------------------------------------- recording
+
+// The text of a sector-log record: what follows "] : " of the log line prefix.
+QStringList sectorLines(const QString& text) {
+    QStringList out;
+    for (QString line : text.split('\n', Qt::SkipEmptyParts)) {
+        line.remove('\r');
+        const int at = line.indexOf(QStringLiteral("] : "));
+        if (at >= 0) out << line.mid(at + 4);
+    }
+    return out;
+}
+
+TEST(CliRecord, SectorLogMatchesTheDecodeOfItsOwnDump) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17105);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir base;
+    ASSERT_TRUE(base.isValid());
+
+    const CliRun r = runCli({"record", udpLink(17105, 17205), "--seconds", "3", "--dir", base.path()});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const QString dir = r.out.trimmed();
+    EXPECT_TRUE(dir.startsWith(base.path() + "/korvLOG/")) << dir.toStdString();
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("/korvLOG/\\d{4}_\\d\\d_\\d\\d/\\d\\d_\\d\\d_\\d\\d/?$"))
+                    .match(dir)
+                    .hasMatch())
+        << dir.toStdString();
+
+    QFile point(dir + "/point0.txt");
+    ASSERT_TRUE(point.open(QIODevice::ReadOnly));
+    const QStringList logged = sectorLines(QString::fromLocal8Bit(point.readAll()));
+    ASSERT_TRUE(QFile::exists(dir + "/data0.dump"));
+    ASSERT_TRUE(QFile::exists(dir + "/info0.txt"));
+
+    const CliRun decoded = runCli({"decode", "--format", "text", dir + "/data0.dump"});
+    ASSERT_EQ(decoded.exitCode, 0) << decoded.err.toStdString();
+    QStringList replayed;
+    for (const QString& l : decoded.out.split('\n', Qt::SkipEmptyParts)) replayed << l;
+
+    // Three seconds of a 10 Hz scanner: many revolutions of ten 36-degree fans.
+    ASSERT_GE(logged.size(), 50);
+    ASSERT_GE(replayed.size(), logged.size());
+    for (int i = 0; i < logged.size(); ++i) ASSERT_EQ(logged[i], replayed[i]) << "sector line " << i;
+    // The recording may stop between a revolution's bytes and its text: one revolution at most.
+    EXPECT_LE(replayed.size() - logged.size(), 10);
+}
+
+TEST(CliRecord, UnwritableDirectoryIsOneErrorAndExit1) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    QTemporaryDir base;
+    QFile blocker(base.path() + "/file");
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+
+    const CliRun r =
+        runCli({"record", udpLink(17106, 17206), "--seconds", "1", "--dir", base.path() + "/file"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(CliRecord, SigintEndsTheRecordingCleanly) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17111);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir base;
+    QProcess p;
+    p.start(QStringLiteral(VANTREL_CLI),
+            {"record", udpLink(17111, 17212), "--seconds", "600", "--dir", base.path()});
+    ASSERT_TRUE(p.waitForStarted(5000));
+    // Recording is under way once the raw stream file has bytes in it.
+    const auto dumpHasBytes = [&] {
+        QDir day(base.path() + "/korvLOG");
+        for (const QString& d : day.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            for (const QString& t : QDir(day.filePath(d)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+                if (QFileInfo(day.filePath(d) + "/" + t + "/data0.dump").size() > 0) return true;
+        return false;
+    };
+    ASSERT_TRUE(QTest::qWaitFor(dumpHasBytes, 10000));
+    ::kill(pid_t(p.processId()), SIGINT);
+    ASSERT_TRUE(p.waitForFinished(10000));
+    EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(p.exitCode(), 0);
+    const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+    EXPECT_TRUE(QFile::exists(dir + "/point0.txt")) << dir.toStdString();
+}
+
+// ---------------------------------------------------------------- TCP
+
+TEST(CliInfo, TcpLinkReadsTheBlockOverTheCommandConnection) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    ensureApp();
+    sim::SimOptions o;
+    o.tcpAddress = QStringLiteral("127.0.0.3");
+    o.tcpPort = 17120;
+    o.serialNumber = QStringLiteral("VTTCP0007");
+    o.logCommands = false;
+    sim::Simulator simulator(o);
+    QString error;
+    ASSERT_TRUE(simulator.start(&error)) << error.toStdString();
+
+    const CliRun r = runCli({"info", "tcp://127.0.0.3:17120"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    const json j = json::parse(r.out.toStdString(), nullptr, false);
+    ASSERT_FALSE(j.is_discarded()) << r.out.toStdString();
+    EXPECT_EQ(j["block"]["productSn"], "VTTCP0007");
+
+    const CliRun refused = runCli({"info", "tcp://127.0.0.3:17130"});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(refused.errLines().size(), 1) << refused.err.toStdString();
+}
+
+// ---------------------------------------------------------------- zones
+
+TEST(CliZones, WriteThenReadRoundTripsTheList) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17107);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir tmp;
+    const json written = json::parse(R"({"zones": [
+        {"shape": "rectangle", "zone": 0, "kind": "alarm", "points": [[100, -2000], [3000, 2000]]},
+        {"shape": "polygon", "zone": 3, "kind": "warning", "points": [[0, 500], [1500, 2500], [-1500, 2500]]},
+        {"shape": "sector", "zone": 15, "kind": "observation", "points": [[300, 3300], [4000, 200]]}
+    ]})");
+    const QString in = tmp.path() + "/in.json", out = tmp.path() + "/out.json";
+    QFile f(in);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(QByteArray::fromStdString(written.dump()));
+    f.close();
+
+    const CliRun w = runCli({"zones", "write", udpLink(17107, 17207), in}, 60000);
+    ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
+    EXPECT_TRUE(w.err.contains("write alarm zone: 100 success")) << w.err.toStdString();
+
+    const CliRun r = runCli({"zones", "read", udpLink(17107, 17207), out}, 60000);
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("read alarm zone: 100")) << r.err.toStdString();
+    QFile g(out);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    const json read = json::parse(g.readAll().toStdString(), nullptr, false);
+    ASSERT_FALSE(read.is_discarded());
+    EXPECT_EQ(read["zones"], written["zones"]) << read.dump();
+}
+
+TEST(CliZones, MutedScannerEndsWithExit4AndWritesNoFile) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17108, true);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir tmp;
+    const CliRun r = runCli({"zones", "read", udpLink(17108, 17208), tmp.path() + "/z.json"}, 20000);
+    EXPECT_EQ(r.exitCode, 4);
+    EXPECT_FALSE(QFile::exists(tmp.path() + "/z.json"));
+}
+
+// ---------------------------------------------------------------- discovery
+
+TEST(CliDiscover, ListsTheSimulatorWithItsHeartbeatFields) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17109);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+
+    const CliRun r = runCli({"discover", "--seconds", "3"});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    bool found = false;
+    for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts)) {
+        const json j = json::parse(line.toStdString(), nullptr, false);
+        ASSERT_FALSE(j.is_discarded()) << line.toStdString();
+        if (j.value("serial", "") != "VTCLI0042") continue;
+        found = true;
+        EXPECT_EQ(j["ip"], "127.0.0.2");
+        EXPECT_EQ(j["model"], "TQX-H540-S");
+        EXPECT_EQ(j["scannerIp"], "127.0.0.2");
+        EXPECT_EQ(j["scannerPort"], 17109);
+        EXPECT_EQ(j["kind"], "status112");
+        EXPECT_EQ(j["link"], "UDP");
+    }
+    EXPECT_TRUE(found) << r.out.toStdString();
+}
+
+// ---------------------------------------------------------------- failures
+
+TEST(CliLinkErrors, BadLinkTextIsOneClearLine) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    for (const char* bad :
+         {"udp://999.1.1.1:5", "udp://127.0.0.2", "udp://127.0.0.2:70000", "tcp://127.0.0.2:65535", "ftp://x",
+          "uart:///dev/ttyS0", "vpc://relative", "udp://127.0.0.2:5?locl=3", "127.0.0.2:6543"}) {
+        const CliRun r = runCli({"info", bad});
+        EXPECT_EQ(r.exitCode, 2) << bad;
+        ASSERT_EQ(r.errLines().size(), 1) << bad << ": " << r.err.toStdString();
+        EXPECT_TRUE(r.err.startsWith("vantrel-cli info: bad link '")) << r.err.toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST(CliLinkErrors, LocalPortInUseIsOneLineAndNonZero) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17110);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    // Hold the local port without address reuse, as an unrelated program would.
+    const int holder = ::socket(AF_INET, SOCK_DGRAM, 0);
+    ASSERT_GE(holder, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(17210);
+    a.sin_addr.s_addr = htonl(INADDR_ANY);
+    ASSERT_EQ(::bind(holder, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+
+    const CliRun r = runCli({"info", udpLink(17110, 17210)});
+    ::close(holder);
+    EXPECT_EQ(r.exitCode, 1);
+    ASSERT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+    EXPECT_TRUE(r.err.contains("17210") && r.err.contains("in use")) << r.err.toStdString();
+}
+
+TEST(CliLinkErrors, UnreachableScannerIsOneLineAndNonZero) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    // 192.0.2.0/24 is not routed inside the private namespace.
+    const CliRun r = runCli({"info", "udp://192.0.2.7:6543?local=17211"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.errLines().size(), 1) << r.err.toStdString();
+}
+
+}  // namespace
