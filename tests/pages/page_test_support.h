@@ -1,0 +1,59 @@
+#pragma once
+// Shared helpers of the device list and home page tests: answering the
+// modal warning boxes the pages open, and a scratch settings file.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QString>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <memory>
+
+#include "settings.h"
+
+namespace pagetest {
+
+// What the operator saw in a warning box.
+struct SeenBox {
+    int count = 0;
+    QString title;
+    QString text;
+};
+
+// Answers every modal message box that opens while `this` lives with
+// `button`, noting what it showed. Polls from the event loop the box runs.
+class BoxAnswerer {
+public:
+    explicit BoxAnswerer(QMessageBox::StandardButton button) : m_button(button) {
+        QObject::connect(&m_timer, &QTimer::timeout, [this] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            ++seen.count;
+            seen.title = box->windowTitle();
+            seen.text = box->text();
+            if (QAbstractButton* b = box->button(m_button))
+                b->click();
+            else
+                box->reject();
+        });
+        m_timer.start(5);
+    }
+    SeenBox seen;
+
+private:
+    QMessageBox::StandardButton m_button;
+    QTimer m_timer;
+};
+
+// Points the process settings at an empty scratch directory for one test.
+class ScratchSettings {
+public:
+    ScratchSettings() { Settings::setDirectoryForTesting(m_dir.path().toStdString()); }
+    Settings& settings() { return Settings::instance(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+}  // namespace pagetest
