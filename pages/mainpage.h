@@ -1,0 +1,229 @@
+#pragma once
+// MainPage: the single top-level window. Owns every page, the dialogs, every
+// worker and the worker threads; opens and closes the link to the scanner,
+// routes the workers' messages (recv_data) to pages and message boxes, keeps
+// the connection state and switches the user-interface language.
+//
+// GUI thread only. Workers reach it through queued signals; the only direct
+// writes into a worker are the receiver's run flag, calibration reset and
+// link hand-over, which that worker makes safe to call from here.
+
+#include <QByteArray>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QTranslator>
+#include <QVector>
+#include <QWidget>
+#include <array>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "devconninfo.h"
+#include "eeprom.h"
+#include "metatypes.h"
+#include "rawdata.h"
+#include "zonealarm.h"
+
+class QAbstractButton;
+class QThread;
+class Dialog_Reminder;
+class Dialog_WaitSignal;
+class Dialog_WaitSignal2;
+class HeartBeatProc;
+class Page_Dev;
+class Page_lidar;
+class Page_Main;
+class RecvDataProc;
+class SendCmdProc;
+
+namespace Ui {
+class MainPage;
+}
+
+class MainPage : public QWidget {
+    Q_OBJECT
+
+public:
+    static constexpr const char* kVersion = "V1.7.3.4";
+    static constexpr int kDefaultLocalPort = 6668;
+    static constexpr int kHeartbeatPort = 6789;
+    static constexpr int kPingTimeoutMs = 100;
+
+    // Bits of stateFlags.
+    static constexpr int kBlockReceived = 0x2;
+    static constexpr int kKeepZones = 0x4;
+    static constexpr int kZoneWriteFromConfig = 0x8;
+    static constexpr int kExportWaiting = 0x10;
+
+    // Where every operator message goes instead of a modal box (tests, the
+    // demo's unattended runs). Empty: modal warning boxes. Process-wide.
+    using MessageHook = std::function<void(const QString& title, const QString& text)>;
+    static void setMessageHook(MessageHook hook);
+    // Directory of the catalogues "<Language>.qm"; default: "translations"
+    // beside the program. Takes effect at the next language switch.
+    static void setTranslationDirectory(const QString& dir);
+    static QString translationDirectory();
+
+    explicit MainPage(QWidget* parent = nullptr);
+    ~MainPage() override;
+
+    // ---- state, for the pages and for tests
+    QString linkType() const { return m_linkType; }
+    QString address() const { return m_ipCom; }
+    int portOrBaud() const { return m_portBaud; }
+    int localPort() const { return m_localPort; }
+    int dataHandle() const { return m_dataHandle; }
+    bool isLinkOpen() const { return m_dataHandle > 0 || m_tcpDataSocket > 0; }
+    int stateFlags() const { return m_stateFlags; }
+    const EEpromV101& paramBlock() const { return m_paramBlock; }
+    int offsetAngle() const { return m_offsetAngle; }
+    int statusValue() const { return m_statusValue; }
+    bool serialZoneFlag() const { return m_serialZoneFlag; }
+    bool isPlayback() const { return m_isPlayback; }
+    QString language() const { return m_language; }
+    bool zonesSupported() const { return m_zonesByTable || m_zonesByDevice; }
+    Page_lidar* lidarPage() const { return m_pageLidar; }
+    Page_Dev* devicePage() const { return m_pageDev; }
+    Page_Main* homePage() const { return m_pageMain; }
+    RecvDataProc* receiver() const { return m_receiver; }
+    QWidget* currentPage() const;
+    Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+
+    // Fault texts of a device state record, translated, in bit order without
+    // separator. Serial records hold back the hardware faults while a zone
+    // operation or spin-up runs (serialZoneFlag).
+    static QString faultText(quint32 word, bool uartRecord, bool serialZoneFlag);
+
+    // Every operator message passes here: the hook when set, else a modal
+    // warning box with a single OK button. title is "warm" or "error" (translated).
+    void showMessage(const QString& title, const QString& text);
+
+public slots:
+    void on_pb_start_clicked();
+    void on_pb_info_clicked();
+    void on_pb_lidardata_clicked();
+    void on_pb_span_clicked();
+    void on_pb_box_clicked();
+    void on_pb_dev_clicked();
+    void on_pb_config_clicked();
+    void on_pb_right_clicked();
+    void on_pb_showmax_clicked();
+    void on_pb_showmin_clicked();
+    void on_pb_close_clicked();
+
+    void recv_data(int type, QByteArray data);
+    void recv_start(QString type, QString ip_com, int port_baud, int remote_port);
+    void recv_restart(QString type, QString ip_com, int port_baud, int remote_port);
+    void recv_wait(bool state);
+    void recv_progress(int rate, QString title, QString info);
+    void recv_respondFinish(int type, QString cmd, int time);
+    void recv_offsetAngle(int angle);
+    void recv_resetSpan();
+    void recv_ZoneDef(ZoneDef* def, QString type);
+    void recv_UploadZone(ZoneDef* zoneDef);
+    void recv_zoneData(zones data);
+    void recv_getDevInfo(bool isUDP);
+    void recv_import_finish();
+    void recv_PlayBackFileName(QString filename);
+    void recv_isplayback(bool isplay);
+    void recv_upgrade(QString name, int port, QString path, QString type);
+    void recv_upgradeFinish(bool value, QString result);
+    void recv_setlangunge(QString address);
+    void recv_synstatus(bool add, int status);
+    void recv_skipFunc(int type);
+    void recv_saveLog(bool isSave);
+
+signals:
+    void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
+    void sig_playback(QString filename);
+    void sig_zonearg(zones data);
+    void sig_upgrade(QString name, int port, QString path, QString type);
+    // Emitted for every operator message, whether shown in a box or not.
+    void sig_message(QString title, QString text);
+    // The link state changed: true once a link is open, false after closing it.
+    void sig_linkChanged(bool open);
+
+private:
+    struct PageEntry {
+        QWidget* page;
+        QAbstractButton* button;
+    };
+
+    // ---- construction
+    void registerTypes();
+    void loadLanguageSetting();
+    void buildPages();
+    void registerPage(QWidget* page, QAbstractButton* button);
+    void showPage(QWidget* page);
+    void createWorkers();
+    void connectWorkers();
+    // Pages written alongside this window; see the marked section in the .cpp.
+    void buildPeerPages();
+    void connectPeerPages();
+
+    // ---- language
+    void applyLanguage(const QString& language);
+    void retranslate();
+
+    // ---- link
+    void startWorkers();
+    void closeLink();
+    void disconnectLink();
+    bool startFromHomePage(const QString& type, const QString& ip_com, int port_baud, int remote_port);
+
+    // ---- dispatch helpers
+    void handleDeviceState(const QByteArray& data);
+    void handleParamBlock(const QByteArray& data);
+    void applyModel();
+    void handleLinkCommand(const QByteArray& data);
+    void setDeviceButtonsVisible(bool visible);
+    void reloadZonePages();
+    void exportParams(const QString& startDir, const ZoneDef* image);
+
+    Ui::MainPage* ui;
+    std::array<QThread*, 3> m_threads{};  // 0 command sender, 1 playback, 2 firmware
+    Dialog_WaitSignal* m_waitDialog = nullptr;
+    Dialog_WaitSignal2* m_progressDialog = nullptr;
+    QPointer<Dialog_Reminder> m_reminder;  // deletes itself on close
+    QTranslator m_translator;
+    bool m_translatorInstalled = false;
+    QString m_language;
+
+    // ---- pages (null until written; the side-bar button stays hidden)
+    QVector<PageEntry> m_pages;
+    Page_Main* m_pageMain = nullptr;
+    QWidget* m_pageInfo = nullptr;
+    Page_lidar* m_pageLidar = nullptr;
+    QWidget* m_pageBox = nullptr;
+    Page_Dev* m_pageDev = nullptr;
+    QWidget* m_pageConfig = nullptr;
+    QWidget* m_pageAdmin = nullptr;
+
+    // ---- workers
+    RecvDataProc* m_receiver = nullptr;
+    SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
+    HeartBeatProc* m_heartbeat = nullptr;
+
+    // ---- connection state
+    QString m_linkType;
+    QString m_ipCom;
+    int m_portBaud = 0;
+    int m_localPort = kDefaultLocalPort;
+    int m_dataHandle = 0;
+    int m_tcpCmdSocket = 0;
+    int m_tcpDataSocket = 0;
+    EEpromV101 m_paramBlock{};
+    int m_stateFlags = 0;
+    bool m_zonesByTable = false;
+    bool m_zonesByDevice = false;
+    bool m_ioByDevice = false;
+    bool m_serialZoneFlag = false;
+    int m_statusValue = 0;
+    int m_offsetAngle = 1800;
+    int m_direction = 0;
+    bool m_isPlayback = false;
+    QString m_lastRefused;
+    std::unique_ptr<ZoneDef> m_exportImage;
+};
