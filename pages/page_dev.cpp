@@ -42,9 +42,7 @@ Page_Dev::Page_Dev(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Dev) {
     qRegisterMetaType<DevConnInfo>("DevConnInfo");
 
     m_model = new QStandardItemModel(0, ColumnCount, this);
-    m_model->setHorizontalHeaderLabels({tr("Num "), tr("SN"), tr("Link"), tr("Address"), tr("Upload"),
-                                        tr("Model"), tr("Heartbeat"), tr("RPM/HZ"), tr("CPU"), tr("MAC"),
-                                        tr("Volt"), tr("Alarm"), tr("State"), tr("Box")});
+    setHeaderLabels();
     QTableView* view = ui->tableView;
     view->setModel(m_model);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -497,4 +495,20 @@ QStringList Page_Dev::collectDevices(bool isUDP) {
     for (const SerialProbeHit& hit : *hits)
         list << QStringLiteral("%1:%2").arg(QString::fromStdString(hit.port)).arg(hit.baud);
     return list;
+}
+
+// A language switch at run time reaches every widget as LanguageChange; the
+// form and the table headers are set again in the new language.
+void Page_Dev::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        setHeaderLabels();
+    }
+    QWidget::changeEvent(event);
+}
+
+void Page_Dev::setHeaderLabels() {
+    m_model->setHorizontalHeaderLabels({tr("Num "), tr("SN"), tr("Link"), tr("Address"), tr("Upload"),
+                                        tr("Model"), tr("Heartbeat"), tr("RPM/HZ"), tr("CPU"), tr("MAC"),
+                                        tr("Volt"), tr("Alarm"), tr("State"), tr("Box")});
 }

@@ -110,7 +110,11 @@ signals:
     void sig_RunOver();
     void sig_lidarHeart(DevConnInfo conn);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void setHeaderLabels();
     void setCell(int row, int column, const QString& text);
     QString cell(int row, int column) const;
     void clearStateColumn();

@@ -13,19 +13,33 @@ Page_Main::Page_Main(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Main) {
     ui->setupUi(this);
     setProperty("Class", QStringLiteral("Page_Main"));
 
-    ui->textBrowser_introduct->append(
-        tr("\tThe  lidar upper computer software is mainly used as a visualization tool for the "
-           "company's  lidar series products."));
-
     loadHistory();
 
     ui->listWidget_Navigation->setIconSize(QSize(80, 80));
     const QIcon funcIcon(QStringLiteral(":/resource/func.png"));
-    const QString functions[] = {tr("save log"), tr("open dev")};
     for (int i = 0; i < 2; ++i) {
-        auto* item = new QListWidgetItem(funcIcon, functions[i], ui->listWidget_Navigation);
+        auto* item = new QListWidgetItem(funcIcon, QString(), ui->listWidget_Navigation);
         item->setData(Qt::UserRole, i);
     }
+    setTexts();
+}
+
+// Texts set in code rather than in the form; set again on a language switch.
+void Page_Main::setTexts() {
+    ui->textBrowser_introduct->setPlainText(
+        tr("\tThe  lidar upper computer software is mainly used as a visualization tool for the "
+           "company's  lidar series products."));
+    const QString functions[] = {tr("save log"), tr("open dev")};
+    for (int i = 0; i < 2 && i < ui->listWidget_Navigation->count(); ++i)
+        ui->listWidget_Navigation->item(i)->setText(functions[i]);
+}
+
+void Page_Main::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        setTexts();
+    }
+    QWidget::changeEvent(event);
 }
 
 Page_Main::~Page_Main() {

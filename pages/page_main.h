@@ -41,6 +41,10 @@ signals:
     void sig_skipFunc(int type);
     void sig_wait(int state);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void setTexts();
     Ui::Page_Main* ui;
 };

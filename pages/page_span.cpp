@@ -42,7 +42,7 @@ Page_Span::Page_Span(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Span) {
     }
 
     m_model = new QStandardItemModel(0, 4, this);
-    m_model->setHorizontalHeaderLabels({tr("Num"), tr("DEG"), tr("MM"), tr("ENERGY")});
+    setHeaderLabels();
     ui->tableView->setModel(m_model);
     ui->tableView->verticalHeader()->hide();
     setColumnWidths();
@@ -187,4 +187,17 @@ void Page_Span::on_pb_cancel_clicked() {
 
 void Page_Span::on_pb_scope_clicked() {
     emit sig_scope(true);
+}
+
+// A language switch at run time reaches every widget as LanguageChange.
+void Page_Span::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::LanguageChange) {
+        ui->retranslateUi(this);
+        setHeaderLabels();
+    }
+    QWidget::changeEvent(event);
+}
+
+void Page_Span::setHeaderLabels() {
+    m_model->setHorizontalHeaderLabels({tr("Num"), tr("DEG"), tr("MM"), tr("ENERGY")});
 }

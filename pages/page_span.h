@@ -43,7 +43,11 @@ signals:
     // true: let the operator mark a range on the point cloud; false: stop.
     void sig_scope(bool ok);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void setHeaderLabels();
     enum LearnState { Waiting = 0, Collecting = 1, Done = 2 };
 
     void learn(int start);

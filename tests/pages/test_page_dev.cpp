@@ -589,3 +589,24 @@ TEST(DevPageTranslation, ChineseCatalogueTranslatesThePage) {
     }
     QCoreApplication::removeTranslator(&translator);
 }
+
+// Regression: the page used to keep the texts of the language it was built
+// in, so a switch at run time left the device list in the old language.
+TEST(DevPageTranslation, SwitchAtRunTimeRetranslatesButtonsAndHeaders) {
+    ScratchSettings scratch;
+    Page_Dev page;
+    page.setProbeIoFactory([] { return std::unique_ptr<SerialProbeIo>(); });
+    auto* model = qobject_cast<QStandardItemModel*>(page.findChild<QTableView*>()->model());
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_refresh")->text(), QStringLiteral("Refresh"));
+
+    QTranslator translator;
+    ASSERT_TRUE(translator.load(QStringLiteral(VANTREL_QM_DIR "/Chinese.qm")));
+    QCoreApplication::installTranslator(&translator);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_refresh")->text(), QString::fromUtf8("刷新"));
+    EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), QString::fromUtf8("序号 "));
+
+    QCoreApplication::removeTranslator(&translator);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_refresh")->text(), QStringLiteral("Refresh"));
+}
