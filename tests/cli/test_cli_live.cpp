@@ -140,6 +140,7 @@ TEST(CliSend, OutOfRangeSpeedIsRefusedWithExit3) {
 
 TEST(CliSend, MutedScannerEndsWithExit4WellBeforeAHang) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
+    ensureApp();  // the wait below runs the event loop that feeds QProcess
     // The simulator as its own program, started muted.
     QProcess simProcess;
     simProcess.start(QStringLiteral(VANTREL_SIM), {"--udp", "127.0.0.2:17104", "--mute", "--quiet"});
