@@ -15,6 +15,11 @@ Page_Main::Page_Main(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Main) {
 
     loadHistory();
 
+    // Quick functions sit side by side as large icons, like a launcher.
+    ui->listWidget_Navigation->setViewMode(QListView::IconMode);
+    ui->listWidget_Navigation->setFlow(QListView::LeftToRight);
+    ui->listWidget_Navigation->setMovement(QListView::Static);
+    ui->listWidget_Navigation->setResizeMode(QListView::Adjust);
     ui->listWidget_Navigation->setIconSize(QSize(80, 80));
     const QIcon funcIcon(QStringLiteral(":/resource/func.png"));
     for (int i = 0; i < 2; ++i) {
