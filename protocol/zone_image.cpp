@@ -221,17 +221,18 @@ void rasteriseSlot(const std::vector<RasterShape>& shapes, uint8_t* table) {
                         if (!zoneHit && insideShape(s, p, px, py, d)) zoneHit = true;
                     }
                 }
-                if (zoneHit) {
-                    if (!prevZone) {
-                        open = -1;
-                        for (int i = 0; i < 3; ++i)
-                            if (start[i] == 0) {
-                                open = i;
-                                start[i] = static_cast<uint16_t>(c | kindBit(kind));
-                                break;
-                            }
-                    }
-                    if (open >= 0) end[open] = static_cast<uint16_t>(c);
+                // Entering a run opens a slot; only the steps that stay inside
+                // move its end, so a run of a single step keeps end 0.
+                if (zoneHit && !prevZone) {
+                    open = -1;
+                    for (int i = 0; i < 3; ++i)
+                        if (start[i] == 0) {
+                            open = i;
+                            start[i] = static_cast<uint16_t>(c | kindBit(kind));
+                            break;
+                        }
+                } else if (zoneHit && open >= 0) {
+                    end[open] = static_cast<uint16_t>(c);
                 }
                 prevZone = zoneHit;
                 // One filter interval per ray: a later filter run is ignored, and the

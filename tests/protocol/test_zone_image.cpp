@@ -280,6 +280,17 @@ TEST(ZoneRaster, OneStepGapSplitsTheInterval) {
               (std::vector<Interval>{{kAlarmBit | 125, 249}, {kAlarmBit | 251, 374}}));
 }
 
+TEST(ZoneRaster, RunOfOneStepOpensItsIntervalButLeavesTheEndUnset) {
+    // A strip 1000 <= forward < 1008 holds exactly one step of the ray along y = 0
+    // (c = 125, 1000 mm): entering sets the start; the end only follows steps that
+    // stay inside, so it remains 0.
+    Fixture f;
+    f.add(strip(0, 2, 1000, 1008));
+    f.add(strip(0, 2, 2000, 2016));  // two steps: c = 250 and 251
+    ASSERT_EQ(f.build(), kZoneListOk);
+    EXPECT_EQ(intervals(*f.def, 0, 0), (std::vector<Interval>{{kAlarmBit | 125, 0}, {kAlarmBit | 250, 251}}));
+}
+
 TEST(ZoneRaster, ThreeIntervalsAtMostAlarmThenWarningThenObservation) {
     Fixture f;
     f.add(strip(4, 0, 504, 704));    // observation, nearest: c 63 .. 87
