@@ -60,7 +60,7 @@ bool fail(const std::string& text, const std::string& why, std::string& error) {
 
 }  // namespace
 
-bool parseLink(const std::string& text, LinkSpec& out, std::string& error) {
+bool parseLink(const std::string& text, LinkAddress& out, std::string& error) {
     const size_t sep = text.find("://");
     if (sep == std::string::npos) return fail(text, kForms, error);
     const std::string scheme = text.substr(0, sep);
@@ -71,7 +71,7 @@ bool parseLink(const std::string& text, LinkSpec& out, std::string& error) {
         query = rest.substr(q + 1);
         rest.resize(q);
     }
-    LinkSpec link;
+    LinkAddress link;
 
     if (scheme == "udp" || scheme == "tcp") {
         const size_t colon = rest.rfind(':');
@@ -115,7 +115,7 @@ bool parseLink(const std::string& text, LinkSpec& out, std::string& error) {
     return true;
 }
 
-std::string linkText(const LinkSpec& link) {
+std::string linkText(const LinkAddress& link) {
     if (link.type == "UDP" || link.type == "TCP") {
         std::string s =
             (link.type == "UDP" ? "udp://" : "tcp://") + link.address + ":" + std::to_string(link.port);

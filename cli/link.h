@@ -10,7 +10,7 @@
 
 namespace cli {
 
-struct LinkSpec {
+struct LinkAddress {
     std::string type;         // "UDP", "TCP", "UART" or "VPC", as the workers name link types
     std::string address;      // dotted IPv4 address, or the serial device path
     int port = 0;             // scanner port (UDP, TCP); 0 on serial links
@@ -24,9 +24,9 @@ constexpr int kDefaultVpcBaud = 115200;
 
 // Parses `text`; on failure returns false and sets `error` to one line naming
 // what is wrong.
-bool parseLink(const std::string& text, LinkSpec& out, std::string& error);
+bool parseLink(const std::string& text, LinkAddress& out, std::string& error);
 
 // "udp://127.0.0.2:6543" style text of a parsed link, for messages.
-std::string linkText(const LinkSpec& link);
+std::string linkText(const LinkAddress& link);
 
 }  // namespace cli

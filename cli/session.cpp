@@ -80,7 +80,7 @@ Session::~Session() {
     close();
 }
 
-bool Session::open(const LinkSpec& link, std::string& error) {
+bool Session::open(const LinkAddress& link, std::string& error) {
     close();
     m_link = link;
     m_haveBlock = m_blockAcked = m_gaveUp = false;
@@ -268,10 +268,10 @@ void Session::close() {
 }
 
 int connectSession(Session& session, const std::string& command, const std::string& linkArg, bool needBlock) {
-    LinkSpec spec;
+    LinkAddress link;
     std::string error;
-    if (!parseLink(linkArg, spec, error)) return printError(command, error), ExitUsage;
-    if (!session.open(spec, error)) return printError(command, error), ExitFailure;
+    if (!parseLink(linkArg, link, error)) return printError(command, error), ExitUsage;
+    if (!session.open(link, error)) return printError(command, error), ExitFailure;
     if (!needBlock) return ExitOk;
     switch (session.waitForBlock()) {
         case Session::Wait::Ok:
@@ -282,7 +282,7 @@ int connectSession(Session& session, const std::string& command, const std::stri
         case Session::Wait::TimedOut:
             break;
     }
-    printError(command, "the scanner at " + linkText(spec) + " never answered");
+    printError(command, "the scanner at " + linkText(link) + " never answered");
     return ExitNoAnswer;
 }
 

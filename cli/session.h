@@ -46,7 +46,7 @@ public:
 
     // Opens the link and starts both workers; the sender begins its initial
     // read at once. False with one line in `error` when the link cannot be opened.
-    bool open(const LinkSpec& link, std::string& error);
+    bool open(const LinkAddress& link, std::string& error);
 
     enum class Wait { Ok, NoAnswer, Interrupted, TimedOut };
     // Waits for the parameter block of the initial read (and, on framed links,
@@ -55,7 +55,7 @@ public:
     Wait waitForBlock();
 
     const EEpromV101& block() const { return m_block; }
-    const LinkSpec& link() const { return m_link; }
+    const LinkAddress& link() const { return m_link; }
     int localPort() const { return m_localPort; }
     // Model name of the block's type identifier, as the model table knows it.
     std::string model() const;
@@ -79,7 +79,7 @@ private:
     void recv_data(int type, QByteArray data);
     void applyBlock(const QByteArray& data);
 
-    LinkSpec m_link;
+    LinkAddress m_link;
     int m_localPort = 0;
     int m_dataHandle = 0;  // UDP socket, serial handle, or TCP data socket
     int m_tcpCmdSocket = 0;
