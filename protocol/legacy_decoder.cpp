@@ -1,12 +1,9 @@
 #include "legacy_decoder.h"
+#include "le_bytes.h"
 
 #include <cstdio>
 
 namespace {
-
-inline uint16_t rd16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
 
 constexpr double kTenthToRad = 3.1415926535898 / 1800.0;
 constexpr size_t kScanDropThreshold = 1024;
@@ -35,8 +32,8 @@ int decode_legacy_stream(size_t len, const uint8_t* buf, uint8_t statusFlags[8],
             return 9;
         }
         if (m[0] == 0xCE && m[1] == 0xFA) {
-            const int n = rd16(m + 2);
-            const int s = rd16(m + 4);
+            const int n = le16(m + 2);
+            const int s = le16(m + 4);
             if (s % 360 != 0) {
                 std::printf("bad angle %d\n", s);
                 p += 2;
@@ -57,7 +54,7 @@ int decode_legacy_stream(size_t len, const uint8_t* buf, uint8_t statusFlags[8],
             uint32_t sum = uint32_t(s) + uint32_t(n);
             const uint8_t* words = m + 6;
             for (int i = 0; i < n; ++i) {
-                const uint16_t w = rd16(words + 2 * i);
+                const uint16_t w = le16(words + 2 * i);
                 sum += w;
                 RawPoint& pt = rawOut.points[i];
                 pt.angle = float((i * step + s) * kTenthToRad);
@@ -65,12 +62,12 @@ int decode_legacy_stream(size_t len, const uint8_t* buf, uint8_t statusFlags[8],
                 pt.energy = withEnergy ? uint8_t(w >> 13) : 0;
             }
             consumedOut = p + total;
-            if (verifyChecksum && uint16_t(sum) != rd16(words + 2 * n)) {
+            if (verifyChecksum && uint16_t(sum) != le16(words + 2 * n)) {
                 std::puts("chksum error");
                 rawOut.count = 0;
                 return 0;
             }
-            rawOut.tag = rd16(m);
+            rawOut.tag = le16(m);
             rawOut.count = uint16_t(n);
             rawOut.start = uint16_t(s);
             rawOut.span = 360;

@@ -1,4 +1,5 @@
 #include "param_file.h"
+#include "le_bytes.h"
 
 #include <sys/stat.h>
 
@@ -11,18 +12,10 @@ namespace {
 constexpr char kZoneTag[4] = {'z', 'o', 'n', 'e'};
 constexpr char kBlockTag[4] = {'v', '1', '0', '1'};
 
-void putU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t getU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
-
 bool writeSection(std::FILE* f, const char tag[4], const void* data, uint32_t length) {
     uint8_t header[8];
     std::memcpy(header, tag, 4);
-    putU32(header + 4, length);
+    put_le32(header + 4, length);
     return std::fwrite(header, 1, sizeof header, f) == sizeof header &&
            std::fwrite(data, 1, length, f) == length;
 }
@@ -85,7 +78,7 @@ std::optional<ParamFileContents> read_param_file(const std::string& path) {
     ParamFileContents contents;
     uint8_t header[8];
     while (readExactly(f, header, sizeof header)) {
-        const uint32_t length = getU32(header + 4);
+        const uint32_t length = le32(header + 4);
         if (std::memcmp(header, kZoneTag, 4) == 0 && length == kZoneImageSize) {
             std::vector<uint8_t> image(kZoneImageSize);
             if (!readExactly(f, image.data(), image.size())) break;

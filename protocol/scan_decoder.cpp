@@ -6,18 +6,11 @@
 
 #include "crc32.h"
 #include "device_time.h"
+#include "le_bytes.h"
 
 namespace {
 
 // ---------------------------------------------------------------- helpers
-
-inline uint16_t rd16(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
-
-inline uint32_t rd32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
-}
 
 // The device firmware converts with this truncated pi; using the same value
 // keeps our angles bit-identical to what the device reports elsewhere.
@@ -111,52 +104,52 @@ uint32_t decodeEnergyDistance(const uint8_t* pts, int n, RawData& out, AngleFn a
 }
 
 int decodeCE(const uint8_t* pkt, bool verify, RawData& out, char* message) {
-    const int n = rd16(pkt + 2);
-    const uint16_t s = rd16(pkt + 4);
+    const int n = le16(pkt + 2);
+    const uint16_t s = le16(pkt + 4);
     // 342.0 degrees is the one sector the device sends twice as wide.
     const uint16_t span = s == 3420 ? 720 : 360;
-    setFanHeader(out, rd16(pkt), uint16_t(n), s, span);
+    setFanHeader(out, le16(pkt), uint16_t(n), s, span);
     const double step = n ? double(span) / n : 0.0;
     uint32_t sum = uint32_t(n) + s;
     sum += decodeEnergyDistance(pkt + 6, n, out, [&](int i) { return (i * step + s) * kTenthToRad; });
-    if (verify && uint16_t(sum) != rd16(pkt + 6 + 3 * n))
+    if (verify && uint16_t(sum) != le16(pkt + 6 + 3 * n))
         return checksumFailed(out, message, "chksum ce error");
     return KindFan;
 }
 
 int decodeCF(const uint8_t* pkt, bool verify, RawData& out, char* message) {
-    const int n = rd16(pkt + 2);
-    const uint16_t s = rd16(pkt + 4);
-    const uint16_t span = rd16(pkt + 6);
-    setFanHeader(out, rd16(pkt), uint16_t(n), s, span);
+    const int n = le16(pkt + 2);
+    const uint16_t s = le16(pkt + 4);
+    const uint16_t span = le16(pkt + 6);
+    setFanHeader(out, le16(pkt), uint16_t(n), s, span);
     const double step = n ? double(span) / n : 0.0;
     uint32_t sum = uint32_t(n) + s + span;
     sum += decodeEnergyDistance(pkt + 8, n, out, [&](int i) { return (i * step + s) * kTenthToRad; });
-    if (verify && uint16_t(sum) != rd16(pkt + 8 + 3 * n))
+    if (verify && uint16_t(sum) != le16(pkt + 8 + 3 * n))
         return checksumFailed(out, message, "chksum cf error");
     return KindFan;
 }
 
 int decodeDF(const uint8_t* pkt, bool verify, RawData& out, char* message) {
-    const int n = rd16(pkt + 2);
-    setFanHeader(out, rd16(pkt), uint16_t(n), rd16(pkt + 4), rd16(pkt + 6));
-    const double first = rd16(pkt + 10);
-    const double last = rd16(pkt + 12);
+    const int n = le16(pkt + 2);
+    setFanHeader(out, le16(pkt), uint16_t(n), le16(pkt + 4), le16(pkt + 6));
+    const double first = le16(pkt + 10);
+    const double last = le16(pkt + 12);
     // A single point has no spacing: it sits on the first angle.
     const double step = n > 1 ? (last - first) / (n - 1) : 0.0;
     uint32_t sum = 0;
-    for (int off = 2; off <= 14; off += 2) sum += rd16(pkt + off);
+    for (int off = 2; off <= 14; off += 2) sum += le16(pkt + off);
     sum +=
         decodeEnergyDistance(pkt + 16, n, out, [&](int i) { return (first + i * step) * kHundredthToRad; });
-    if (verify && uint16_t(sum) != rd16(pkt + 16 + 3 * n)) return checksumFailed(out, message, nullptr);
+    if (verify && uint16_t(sum) != le16(pkt + 16 + 3 * n)) return checksumFailed(out, message, nullptr);
     return KindFan;
 }
 
 int decode9D(const uint8_t* pkt, bool verify, RawData& out, char* message) {
-    const int n = rd16(pkt + 2);
-    const uint16_t s = rd16(pkt + 4);
-    const uint16_t span = rd16(pkt + 6);
-    setFanHeader(out, rd16(pkt), uint16_t(n), s, span);
+    const int n = le16(pkt + 2);
+    const uint16_t s = le16(pkt + 4);
+    const uint16_t span = le16(pkt + 6);
+    setFanHeader(out, le16(pkt), uint16_t(n), s, span);
     const double step = n ? double(span) / n : 0.0;
     uint32_t sum = uint32_t(n) + s + span;
     const uint8_t* pts = pkt + 8;
@@ -167,27 +160,27 @@ int decode9D(const uint8_t* pkt, bool verify, RawData& out, char* message) {
         out.points[i].distance = float(d / 1000.0);
         out.points[i].energy = 1;  // the format has no energy; 1 marks a valid return
     }
-    if (verify && uint16_t(sum) != rd16(pkt + 8 + 2 * n))
+    if (verify && uint16_t(sum) != le16(pkt + 8 + 2 * n))
         return checksumFailed(out, message, "chksum cf error");
     return KindFan;
 }
 
 // 0xFA99 carries no usable checksum; perRevolution was checked non-zero.
 int decode99(const uint8_t* pkt, RawData& out) {
-    const int n = rd16(pkt + 2);
-    const uint32_t index = rd16(pkt + 4);
-    const uint32_t perRev = rd16(pkt + 6);
-    setFanHeader(out, rd16(pkt), uint16_t(n), uint16_t(index * 3600 / perRev),
+    const int n = le16(pkt + 2);
+    const uint32_t index = le16(pkt + 4);
+    const uint32_t perRev = le16(pkt + 6);
+    setFanHeader(out, le16(pkt), uint16_t(n), uint16_t(index * 3600 / perRev),
                  uint16_t(uint32_t(n) * 3600 / perRev));
     const uint8_t* dist = pkt + 32;
     const uint8_t* energy = dist + 2 * n;
     const double degPerPoint = 360.0 / perRev;
     for (int i = 0; i < n; ++i) {
         out.points[i].angle = float((i + index) * degPerPoint * (kPi / 180.0));
-        out.points[i].distance = float(rd16(dist + 2 * i) / 1000.0);
+        out.points[i].distance = float(le16(dist + 2 * i) / 1000.0);
         out.points[i].energy = energy[i];
     }
-    const DeviceTime t = device_time_to_timeval(rd32(pkt + 12));
+    const DeviceTime t = device_time_to_timeval(le32(pkt + 12));
     out.stampSec = t.sec;
     out.stampUsec = t.usec;
     return KindFan;
@@ -203,24 +196,24 @@ constexpr SegmentLayout kSegAA{0xFAAA, 48};
 constexpr SegmentLayout kSegC7{0xFAC7, 28};
 
 bool sameFan(const SegmentNode& head, const SegmentNode& node, const SegmentLayout& layout) {
-    if (rd16(head.header) != layout.tag) return false;
-    if (rd32(head.header + 20) == rd32(node.header + 20)) return true;
-    return layout.tag == 0xFAAA && rd32(head.header + 24) == rd32(node.header + 24);
+    if (le16(head.header) != layout.tag) return false;
+    if (le32(head.header + 20) == le32(node.header + 20)) return true;
+    return layout.tag == 0xFAAA && le32(head.header + 24) == le32(node.header + 24);
 }
 
 int decodeSegment(const uint8_t* pkt, const SegmentLayout& layout, RawData& out, char* message,
                   SegmentNode*& segments) {
     const bool isC7 = layout.tag == 0xFAC7;
-    const int n = rd16(pkt + 2);
+    const int n = le16(pkt + 2);
     const uint8_t* dist = pkt + layout.headerSize;
     const uint8_t* offs = dist + 2 * n;
     const uint8_t* energy = offs + 2 * n;
 
     uint32_t sum = 0;
-    for (int off = 2; off < layout.headerSize; off += 2) sum += rd16(pkt + off);
-    for (int i = 0; i < 2 * n; ++i) sum += rd16(dist + 2 * i);  // distances and angle offsets
+    for (int off = 2; off < layout.headerSize; off += 2) sum += le16(pkt + off);
+    for (int i = 0; i < 2 * n; ++i) sum += le16(dist + 2 * i);  // distances and angle offsets
     for (int i = 0; i < n; ++i) sum += energy[i];
-    if (uint16_t(sum) != rd16(energy + n)) {
+    if (uint16_t(sum) != le16(energy + n)) {
         std::puts("checksum error");
         return KindNoFan;
     }
@@ -231,17 +224,17 @@ int decodeSegment(const uint8_t* pkt, const SegmentLayout& layout, RawData& out,
     std::memcpy(node->header, pkt, size_t(layout.headerSize));
     node->n = uint16_t(n);
     for (int i = 0; i < n; ++i) {
-        node->distance[i] = rd16(dist + 2 * i);
-        node->angleOffset[i] = rd16(offs + 2 * i);
+        node->distance[i] = le16(dist + 2 * i);
+        node->angleOffset[i] = le16(offs + 2 * i);
         node->energy[i] = energy[i];
     }
 
     if (segments && sameFan(*segments, *node, layout)) {
-        const uint16_t index = rd16(node->header + 6);
+        const uint16_t index = le16(node->header + 6);
         SegmentNode* tail = segments;
         int listed = 1;
         for (SegmentNode* it = segments; it; it = it->next) {
-            if (rd16(it->header + 6) == index) {
+            if (le16(it->header + 6) == index) {
                 setMessage(message, "drop duplicated segment");
                 if (isC7) std::puts("drop duplicated segment");
                 delete node;
@@ -267,7 +260,7 @@ int decodeSegment(const uint8_t* pkt, const SegmentLayout& layout, RawData& out,
     }
 
     const SegmentNode& head = *segments;
-    const uint32_t total = rd16(head.header + 4);
+    const uint32_t total = le16(head.header + 4);
     uint32_t listedPoints = 0;
     for (SegmentNode* it = segments; it; it = it->next) listedPoints += it->n;
     if (listedPoints < total) return KindNoFan;
@@ -284,22 +277,22 @@ int decodeSegment(const uint8_t* pkt, const SegmentLayout& layout, RawData& out,
         return KindNoFan;
     }
 
-    const uint32_t headStart = rd32(head.header + 8);
-    const uint32_t headEnd = rd32(head.header + 12);
+    const uint32_t headStart = le32(head.header + 8);
+    const uint32_t headEnd = le32(head.header + 12);
     setFanHeader(out, layout.tag, uint16_t(total), uint16_t(headStart / 100),
                  uint16_t((headEnd - headStart) / 100));
-    out.deviceWord = rd32(head.header + 16);
+    out.deviceWord = le32(head.header + 16);
     if (isC7) {
-        const DeviceTime t = device_time_to_timeval(rd32(head.header + 20));
+        const DeviceTime t = device_time_to_timeval(le32(head.header + 20));
         out.stampSec = t.sec;
         out.stampUsec = t.usec;
     } else {
-        out.stampSec = int32_t(rd32(head.header + 20));
-        out.stampUsec = int32_t(rd32(head.header + 24) / 1000);
+        out.stampSec = int32_t(le32(head.header + 20));
+        out.stampUsec = int32_t(le32(head.header + 24) / 1000);
     }
     int k = 0;
     for (const SegmentNode* it = segments; it; it = it->next) {
-        const double segStart = rd32(it->header + 8);
+        const double segStart = le32(it->header + 8);
         for (int i = 0; i < it->n; ++i, ++k) {
             out.points[k].angle = float((it->angleOffset[i] + segStart) * kMilliDegToRad);
             out.points[k].distance = float(it->distance[i] / 1000.0);
@@ -337,16 +330,16 @@ size_t fanPacketLength(uint8_t magic, size_t n) {
 // Plausibility of a fan header at p (8 header bytes are in the buffer).
 bool plausibleFanHeader(const uint8_t* pkt) {
     const uint8_t magic = pkt[0];
-    const uint32_t n = rd16(pkt + 2);
+    const uint32_t n = le16(pkt + 2);
     if (magic == 0x99) {
-        const uint32_t perRev = rd16(pkt + 6);
+        const uint32_t perRev = le16(pkt + 6);
         if (perRev == 0) {
             std::puts("bad num hdr99 ");
             return false;
         }
         if ((n * 3600 / perRev) % 90 != 0) return false;
     } else if (magic != 0xC7 && magic != 0xAA) {
-        if (rd16(pkt + 4) % 90 != 0) return false;
+        if (le16(pkt + 4) % 90 != 0) return false;
     }
     return n <= uint32_t(kMaxFanPoints);
 }
@@ -420,7 +413,7 @@ Match tryFramed(size_t len, const uint8_t* buf, size_t p, int& kind, size_t& con
             break;
         case KindPayloadReply:
         case KindStatusReply:
-            end = p + rd16(m + 6) + 12;
+            end = p + le16(m + 6) + 12;
             break;
         default:
             break;  // zone replies: the zone worker parses them from p
@@ -429,7 +422,7 @@ Match tryFramed(size_t len, const uint8_t* buf, size_t p, int& kind, size_t& con
     std::memcpy(header, m, kReplyHeaderSize);
     if (code->kind == KindParamBlock) std::memcpy(message, m + 8, kParamBlockSize);
     if (code->kind == KindStatusReply) {
-        const size_t n = rd16(m + 6) < 2 ? rd16(m + 6) : 2;
+        const size_t n = le16(m + 6) < 2 ? le16(m + 6) : 2;
         std::memcpy(message, m + 8, n);
     }
     kind = code->kind;
@@ -482,7 +475,7 @@ int decode_stream_message(size_t len, const uint8_t* buf, uint8_t statusFlags[8]
 
         if (c == 'A' && m[1] == 'M') {
             if (len - p < kAmRecordSize) return KindNothing;
-            if (rd32(m + 28) == crc32_words(m, 7)) {
+            if (le32(m + 28) == crc32_words(m, 7)) {
                 std::memcpy(messageOut, m, kAmRecordSize);
                 std::memcpy(headerOut, m, kReplyHeaderSize);
                 consumedOut = p + kAmRecordSize;
@@ -493,7 +486,7 @@ int decode_stream_message(size_t len, const uint8_t* buf, uint8_t statusFlags[8]
         if (c == '\r' && tryTextLine(buf, p, messageOut, consumedOut)) return KindTextLine;
 
         if (m[1] == 0xFA) {
-            const size_t n = rd16(m + 2);
+            const size_t n = le16(m + 2);
             const size_t total = fanPacketLength(c, n);
             if (total != 0) {
                 if (!plausibleFanHeader(m)) {

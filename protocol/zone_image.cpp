@@ -7,23 +7,11 @@
 #include <limits>
 
 #include "crc32.h"
+#include "le_bytes.h"
 
 namespace {
 
 // ============================================================ helpers
-
-void putU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void putU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<uint8_t>(v >> (8 * i));
-}
-
-uint32_t getU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 // The device holds int32 values. Out-of-range or NaN doubles must not reach a
 // float-to-int conversion (undefined behaviour), so they are clamped; the
@@ -266,8 +254,8 @@ void rasteriseSlot(const std::vector<RasterShape>& shapes, uint8_t* table) {
         int out = 0;
         for (int i = 0; i < 3; ++i) {
             if (start[i] == 0) continue;
-            putU16(entry + 4 * out, start[i]);
-            putU16(entry + 4 * out + 2, end[i]);
+            put_le16(entry + 4 * out, start[i]);
+            put_le16(entry + 4 * out + 2, end[i]);
             ++out;
         }
     }
@@ -408,7 +396,7 @@ int zones_to_zonedef(const zones& list, bool mirror, uint32_t createdAt, ZoneDef
                 slot[used + 2] = static_cast<uint8_t>(e.kind);
                 slot[used + 3] = static_cast<uint8_t>(values.size());
                 for (size_t j = 0; j < values.size(); ++j)
-                    putU32(slot + used + 4 + 4 * j, static_cast<uint32_t>(values[j]));
+                    put_le32(slot + used + 4 + 4 * j, static_cast<uint32_t>(values[j]));
                 used += 4 + 4 * values.size();
             }
             shapes.push_back(rasterShape(e, values));
@@ -447,7 +435,7 @@ int set_graph(int slot, const uint8_t* data, size_t len, bool mirror, zones& out
         e.zoneId = zoneId;
         e.kind = kind;
         e.selected = 1;
-        auto val = [r](int i) { return double(static_cast<int32_t>(getU32(r + 4 + 4 * i))); };
+        auto val = [r](int i) { return double(static_cast<int32_t>(le32(r + 4 + 4 * i))); };
         if (isPolygonType(type)) {
             for (int i = 0; i < n / 2; ++i) {
                 e.points[i].first = s * val(2 * i + 1);
@@ -498,18 +486,18 @@ int zonedef_to_zones(const ZoneDef& def, bool mirror, zones& out) {
 
 std::vector<uint8_t> zone_read_request(uint32_t offset, uint32_t length) {
     std::vector<uint8_t> body(kZoneReadRequestSize, 0);
-    putU32(&body[0], kZoneVersion);
-    putU32(&body[4], offset);
-    putU32(&body[8], length);
+    put_le32(&body[0], kZoneVersion);
+    put_le32(&body[4], offset);
+    put_le32(&body[8], length);
     return body;
 }
 
 std::vector<uint8_t> zone_write_request(uint32_t offset, uint16_t length, const uint8_t* data,
                                         size_t dataLen) {
     std::vector<uint8_t> body(kZoneWriteRequestSize, 0);
-    putU32(&body[0], kZoneVersion);
-    putU32(&body[4], offset);
-    putU16(&body[8], length);
+    put_le32(&body[0], kZoneVersion);
+    put_le32(&body[4], offset);
+    put_le16(&body[8], length);
     if (data && dataLen) std::memcpy(&body[12], data, std::min(dataLen, kZonePieceSize));
     return body;
 }

@@ -2,16 +2,9 @@
 
 #include <cstring>
 
+#include "le_bytes.h"
+
 namespace {
-
-uint16_t u16At(const uint8_t* p, size_t off) {
-    return static_cast<uint16_t>(p[off] | (p[off + 1] << 8));
-}
-
-uint32_t u32At(const uint8_t* p, size_t off) {
-    return static_cast<uint32_t>(p[off]) | (static_cast<uint32_t>(p[off + 1]) << 8) |
-           (static_cast<uint32_t>(p[off + 2]) << 16) | (static_cast<uint32_t>(p[off + 3]) << 24);
-}
 
 // Text fields are NUL-padded but a full field has no NUL: never read past it.
 std::string textAt(const uint8_t* p, size_t off, size_t width) {
@@ -34,7 +27,7 @@ HeartbeatKind classifyHeartbeat(const uint8_t* data, size_t len) {
     if (data == nullptr) return HeartbeatKind::None;
     switch (len) {
         case 112:
-            return magicAt(data, 0) && u32At(data, 4) == 257 ? HeartbeatKind::Status112 : HeartbeatKind::None;
+            return magicAt(data, 0) && le32(data + 4) == 257 ? HeartbeatKind::Status112 : HeartbeatKind::None;
         case 60:
             return magicAt(data, 0) ? HeartbeatKind::Heart60 : HeartbeatKind::None;
         case 80:
@@ -68,8 +61,8 @@ bool parseHeartbeat(const uint8_t* data, size_t len, HeartbeatInfo& out) {
         case HeartbeatKind::Heart80:
             ipAt(data, 10, info.scannerIp);
             ipAt(data, 22, info.uploadIp);
-            info.uploadPort = u16At(data, 26);
-            info.scannerPort = u16At(data, 28);
+            info.uploadPort = le16(data + 26);
+            info.scannerPort = le16(data + 28);
             info.serial = textAt(data, 37, 20);
             info.model = textAt(data, 57, 11);
             break;
@@ -78,8 +71,8 @@ bool parseHeartbeat(const uint8_t* data, size_t len, HeartbeatInfo& out) {
             info.model = textAt(data, 24, 12);
             ipAt(data, 38, info.scannerIp);
             ipAt(data, 50, info.uploadIp);
-            info.uploadPort = u16At(data, 54);
-            info.scannerPort = u16At(data, 56);
+            info.uploadPort = le16(data + 54);
+            info.scannerPort = le16(data + 56);
             break;
         case HeartbeatKind::Status112:
             info.serial = textAt(data, 16, 20);
@@ -89,14 +82,14 @@ bool parseHeartbeat(const uint8_t* data, size_t len, HeartbeatInfo& out) {
             info.boxConnected = (data[51] & 0x01) != 0;
             ipAt(data, 60, info.scannerIp);
             ipAt(data, 72, info.uploadIp);
-            info.uploadPort = u16At(data, 76);
-            info.scannerPort = u16At(data, 78);
+            info.uploadPort = le16(data + 76);
+            info.scannerPort = le16(data + 78);
             info.hasStatus = true;
-            info.linkKind = u16At(data, 80);
-            info.speed = u16At(data, 82);
-            info.speed2 = u16At(data, 84);
-            info.cpu = static_cast<int16_t>(u16At(data, 88));
-            info.voltageMv = u16At(data, 90);
+            info.linkKind = le16(data + 80);
+            info.speed = le16(data + 82);
+            info.speed2 = le16(data + 84);
+            info.cpu = static_cast<int16_t>(le16(data + 88));
+            info.voltageMv = le16(data + 90);
             info.observationZone = data[92] != 0;
             info.alertZone = data[93] != 0;
             info.alarmZone = data[94] != 0;

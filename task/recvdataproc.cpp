@@ -13,6 +13,7 @@
 #include "recvtcpproc.h"
 #include "recvtrace.h"
 #include "transport.h"
+#include "le_bytes.h"
 
 namespace {
 
@@ -33,10 +34,6 @@ void recordRaw(const void* data, size_t len) {
 }
 void recordRevolution(const std::vector<RawData>& revolution) {
     Recorder::instance().writeRevolution(0, revolution);
-}
-
-uint16_t u16At(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
 }
 
 int64_t wholeSeconds() {
@@ -334,11 +331,11 @@ void RecvDataProc::handleFan(const RawData& fan) {
 
 // Kinds 2, 3, 5, 6 everywhere, and 9, 10, 11 on serial links. True when handled.
 bool RecvDataProc::handleCommonKind(int kind, Loop& loop, const uint8_t* data, size_t consumed) {
-    const int sign = u16At(loop.header);
-    const int sn = u16At(loop.header + 4);
+    const int sign = le16(loop.header);
+    const int sn = le16(loop.header + 4);
     // Payload replies: header, len bytes, 4 CRC bytes, ending at `consumed`.
     auto payload = [&]() {
-        const size_t len = u16At(loop.header + 6);
+        const size_t len = le16(loop.header + 6);
         if (consumed < len + kReplyHeaderSize + 4) return QByteArray();
         return QByteArray(reinterpret_cast<const char*>(data + consumed - len - 4), int(len));
     };
@@ -411,11 +408,11 @@ void RecvDataProc::sendRestart(Loop& loop, bool afterRead) {
 // A zone reply: `consumed` points at its header (nothing consumed yet).
 void RecvDataProc::handleZoneReply(int kind, Loop& loop, const uint8_t* data, size_t len, size_t& consumed) {
     const bool isRead = kind == KindZoneReadReply;
-    const int sign = u16At(loop.header);
+    const int sign = le16(loop.header);
     if (!zoneWorker || loop.activeZoneOp != (isRead ? ZoneOpRead : ZoneOpWrite)) {
         // A late or repeated reply after its operation ended: skip the frame
         // whole once it is here, so it neither restarts anything nor sticks.
-        const size_t end = consumed + kReplyHeaderSize + u16At(loop.header + 6);
+        const size_t end = consumed + kReplyHeaderSize + le16(loop.header + 6);
         if (end <= len) consumed = end;
         return;
     }
@@ -555,7 +552,7 @@ size_t RecvDataProc::decodeStreamFront(Loop& loop, bool legacyAllowed, bool* dro
     } else if (kind == KindZoneReadReply || kind == KindZoneWriteReply) {
         if (loop.kind == Loop::Kind::Tcp) {
             // Zone replies belong to the command connection; skip a complete one.
-            const size_t end = consumed + kReplyHeaderSize + u16At(loop.header + 6);
+            const size_t end = consumed + kReplyHeaderSize + le16(loop.header + 6);
             if (end <= loop.held) consumed = end;
         } else {
             handleZoneReply(kind, loop, buf, loop.held, consumed);

@@ -13,16 +13,13 @@
 #include "recvtrace.h"
 #include "scan_decoder.h"
 #include "transport.h"
+#include "le_bytes.h"
 
 namespace {
 
 constexpr const char* kTraceFile = "task/recvtcpproc.cpp";
 constexpr int kWaitMs = 1000;
 constexpr int kZoneSettleMs = 1000;
-
-uint16_t u16At(const uint8_t* p) {
-    return uint16_t(p[0] | (p[1] << 8));
-}
 
 }  // namespace
 
@@ -94,10 +91,10 @@ void RecvTCPProc::recv_data() {
             std::memset(message, 0, sizeof message);
             const int kind = decode_stream_message(held, buffer.data(), flags, *raw, consumed, true,
                                                    streamMode, message, header, segments);
-            const int sign = u16At(header);
-            const int sn = u16At(header + 4);
+            const int sign = le16(header);
+            const int sn = le16(header + 4);
             auto payload = [&]() {
-                const size_t len = u16At(header + 6);
+                const size_t len = le16(header + 6);
                 if (consumed < len + kReplyHeaderSize + 4) return QByteArray();
                 return QByteArray(reinterpret_cast<const char*>(buffer.data() + consumed - len - 4),
                                   int(len));
@@ -123,7 +120,7 @@ void RecvTCPProc::recv_data() {
                     const bool isRead = kind == KindZoneReadReply;
                     if (activeZoneOp != (isRead ? ZoneOpRead : ZoneOpWrite)) {
                         // No operation of that kind runs: skip the frame once complete.
-                        const size_t end = consumed + kReplyHeaderSize + u16At(header + 6);
+                        const size_t end = consumed + kReplyHeaderSize + le16(header + 6);
                         if (end <= held) consumed = end;
                         break;
                     }

@@ -8,19 +8,12 @@
 
 #include "command_frame.h"
 #include "crc32.h"
+#include "le_bytes.h"
 
 namespace {
 
 constexpr size_t kRxCapacity = 1024 * 1024;
 constexpr size_t kRxPieceFlags = 512;
-
-uint16_t getU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t getU32(const uint8_t* p) {
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
-}
 
 QString hex(uint64_t v) {
     return QString::number(v, 16);
@@ -36,7 +29,7 @@ int locateReply(const uint8_t* data, int available, const int* consumed, size_t 
     const size_t remaining = size_t(available) - at;
     if (remaining < minimum) return -1;
     const uint8_t* frame = data + at;
-    const size_t len = getU16(frame + 6);
+    const size_t len = le16(frame + 6);
     if (remaining < len + 8) return -2;
     *body = frame + 8;
     *bodyLen = len;
@@ -212,21 +205,21 @@ int ZoneAlarm::onReadReply(const uint8_t* data, int available, int sn, int* cons
         return kReplyTooShort;
     };
     if (len < 4) return tooShort();
-    if (getU32(body) != kZoneVersion) {
+    if (le32(body) != kZoneVersion) {
         readProgress(-1,
                      tr("The alarm zone is not initialized or there is an error writing. Please clear the "
                         "alarm zone and read again"));
         return -11;
     }
     if (len < kZoneReplyHeaderSize) return tooShort();
-    const uint32_t offset = getU32(body + 4);
+    const uint32_t offset = le32(body + 4);
 
     if (offset == kZoneSizeAnswer) {
         if (len < kZoneReplyHeaderSize + 8) return tooShort();
         std::fill(m_rxFlags.begin(), m_rxFlags.end(), 0);
         std::fill(m_rxData.begin(), m_rxData.end(), 0);
-        m_rxTotal = getU32(body + 12);
-        m_mcuCrc = getU32(body + 16);
+        m_rxTotal = le32(body + 12);
+        m_mcuCrc = le32(body + 16);
         if (m_rxTotal != kZoneDefSize) {
             readProgress(-2, tr("size %1 != %2").arg(hex(m_rxTotal)).arg(kZoneDefSize));
             return -12;
@@ -238,7 +231,7 @@ int ZoneAlarm::onReadReply(const uint8_t* data, int available, int sn, int* cons
 
     // 64-bit sums: an offset near 2^32 must not wrap round into the buffer.
     const uint64_t f = offset;
-    const uint64_t g = getU16(body + 8);
+    const uint64_t g = le16(body + 8);
     if (f + g > m_rxTotal) {
         readProgress(-3, tr("error:%1 + %2 > %3").arg(f).arg(g).arg(m_rxTotal));
         return -13;
@@ -333,8 +326,8 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
         writeProgress(-9, tr("reply too short:%1").arg(len));
         return kReplyTooShort;
     }
-    const uint32_t echo = getU32(body + 4);
-    const uint32_t result = getU32(body + 8);
+    const uint32_t echo = le32(body + 4);
+    const uint32_t result = le32(body + 8);
     if (result != 0) {
         // The text is zero-terminated, but never read past the body.
         const char* text = reinterpret_cast<const char*>(body + kZoneReplyHeaderSize);
