@@ -24,17 +24,13 @@
 
 #include "netguard.h"
 #include "simulator.h"
+#include "qt_wait.h"
 
 namespace {
 
 using nlohmann::json;
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_cli_net";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
+using testsupport::ensureApp;
 
 struct CliRun {
     int exitCode = -1;

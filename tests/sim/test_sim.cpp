@@ -28,6 +28,7 @@
 #include "simulator.h"
 #include "transport.h"
 #include "uart_query.h"
+#include "qt_wait.h"
 
 namespace {
 
@@ -37,12 +38,7 @@ Bytes bytesOf(const QByteArray& a) {
     return Bytes(a.begin(), a.end());
 }
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_sim";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-}
+using testsupport::ensureApp;
 
 // Each test gets its own ports so a lingering socket never disturbs the next.
 quint16 nextPort() {

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "recvdataproc.h"
+#include "qt_wait.h"
 
 namespace recvtest {
 
@@ -178,12 +179,7 @@ inline bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
     return QTest::qWaitFor(pred, ms);
 }
 
-inline void ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_recvdataproc";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);  // lives for the whole program
-}
+using testsupport::ensureApp;
 
 // Captures the diagnostic lines written by any thread while it exists.
 class LogCapture {

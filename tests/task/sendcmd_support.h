@@ -18,15 +18,11 @@
 #include <vector>
 
 #include "uart_query.h"
+#include "qt_wait.h"
 
 namespace sendtest {
 
-inline void ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_sendcmdproc";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);  // lives for the whole test program
-}
+using testsupport::ensureApp;
 
 inline bool waitFor(const std::function<bool()>& pred, int ms = 5000) {
     QDeadlineTimer deadline(ms);

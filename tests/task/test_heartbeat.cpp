@@ -18,6 +18,7 @@
 #include "heartbeat_builder.h"
 #include "heartbeatproc.h"
 #include "netguard.h"
+#include "qt_wait.h"
 
 // ThreadSanitizer runs read tests/tsan.supp (Qt-internal hand-overs only).
 
@@ -25,12 +26,7 @@ namespace {
 
 constexpr quint16 kPort = 6789;
 
-void ensureApp() {
-    static int argc = 1;
-    static char name[] = "test_task_net";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);  // lives for the whole test program
-}
+using testsupport::ensureApp;
 
 // Processes events until pred holds or the time is up; `tick` runs between rounds.
 bool waitFor(const std::function<bool()>& pred, int ms = 5000, const std::function<void()>& tick = {}) {
