@@ -5,8 +5,7 @@
 #include "crc32.h"
 #include "le_bytes.h"
 
-std::vector<uint8_t> encode_command_frame(uint16_t mode, uint16_t sn, const uint8_t* body, size_t bodyLen)
-{
+std::vector<uint8_t> encode_command_frame(uint16_t mode, uint16_t sn, const uint8_t* body, size_t bodyLen) {
     if (bodyLen > kMaxFrameBody) return {};
     const size_t padded = (bodyLen + 3) & ~size_t(3);
     std::vector<uint8_t> frame(padded + kFrameOverhead, 0);
@@ -19,13 +18,11 @@ std::vector<uint8_t> encode_command_frame(uint16_t mode, uint16_t sn, const uint
     return frame;
 }
 
-std::vector<uint8_t> encode_command_frame(uint16_t mode, uint16_t sn, std::string_view body)
-{
+std::vector<uint8_t> encode_command_frame(uint16_t mode, uint16_t sn, std::string_view body) {
     return encode_command_frame(mode, sn, reinterpret_cast<const uint8_t*>(body.data()), body.size());
 }
 
-int decode_command_frame(const uint8_t* buf, size_t len, CommandFrameView& out)
-{
+int decode_command_frame(const uint8_t* buf, size_t len, CommandFrameView& out) {
     if (len < 2) return 0;
     if (buf[0] != 'L' || buf[1] != 'H') return -1;
     if (len < 8) return 0;

@@ -33,6 +33,13 @@ std::string pnpText(uint32_t bits) {
     return text;
 }
 
+// The output mapping (all 16 status bytes, upper-case hex) and the I/O
+// configuration, the same on every link kind.
+void appendIoCommands(const EEpromV101& block, std::vector<std::string>& cmds) {
+    cmds.push_back(cmd_set("OUT", hexBytes(block.outMap, sizeof block.outMap, true)));
+    cmds.push_back(cmd_set("PNP", pnpText(block.pnpBits)));
+}
+
 }  // namespace
 
 std::string cmd_query(const std::string& name) {
@@ -170,10 +177,7 @@ std::vector<std::string> build_import_commands(const EEpromV101& block, const st
             cmds.push_back(cmd_set("AZN", format("%x", block.azn)));
             cmds.push_back(cmd_set("AF", format("%x", block.af)));
         }
-        if (choices.io) {
-            cmds.push_back(cmd_set("OUT", hexBytes(block.outMap, sizeof block.outMap, true)));
-            cmds.push_back(cmd_set("PNP", pnpText(block.pnpBits)));
-        }
+        if (choices.io) appendIoCommands(block, cmds);
         if (choices.network) {
             // A scanner given an invalid address is unreachable afterwards:
             // the same checks as the parameter page apply.
@@ -184,20 +188,19 @@ std::vector<std::string> build_import_commands(const EEpromV101& block, const st
         }
     } else if (kind == LinkKind::Uart) {
         if (choices.operation) {
-            cmds.push_back(format("LSRPM:%dH", block.rpm));
+            cmds.push_back(cmd_set_rpm(block.rpm));
+            // Smoothing and trailing-point removal carry the stored byte as it
+            // is, and the zone the whole azn byte in lower-case hex.
             cmds.push_back(format("LSSS%dH", block.smt));
             cmds.push_back(format("LFFF%dH", block.dsw));
-            cmds.push_back(format("LSFIR:%dH", block.fir));
-            cmds.push_back(format("LSCIR:%dH", block.cir));
-            cmds.push_back(format("LSAZN:%xH", block.azn));
-            cmds.push_back(format("LSPST:%dH", block.pst));
+            cmds.push_back(cmd_set_fir(block.fir));
+            cmds.push_back(cmd_set_cir(block.cir));
+            cmds.push_back(cmd_set("AZN", format("%x", block.azn)));
+            cmds.push_back(cmd_set_pst(block.pst));
         }
-        if (choices.io) {
-            cmds.push_back("LSOUT:" + hexBytes(block.outMap, sizeof block.outMap, true) + "H");
-            cmds.push_back("LSPNP:" + pnpText(block.pnpBits) + "H");
-        }
-        if (choices.baud) cmds.push_back(format("LSBPS:%uH", unsigned(eeprom_uart_baud(block))));
-        if (choices.operation && modelIoLevel == 2) cmds.push_back(format("LSZTP:%dH", (block.azn >> 4) & 1));
+        if (choices.io) appendIoCommands(block, cmds);
+        if (choices.baud) cmds.push_back(cmd_set_bps(std::to_string(eeprom_uart_baud(block))));
+        if (choices.operation && modelIoLevel == 2) cmds.push_back(cmd_set_ztp((block.azn >> 4) & 1));
     }
     return cmds;
 }

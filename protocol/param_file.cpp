@@ -1,11 +1,12 @@
 #include "param_file.h"
-#include "le_bytes.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+
+#include "le_bytes.h"
 
 namespace {
 

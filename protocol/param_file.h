@@ -9,8 +9,9 @@
 #include <vector>
 
 #include "eeprom.h"
+#include "zone_types.h"
 
-constexpr uint32_t kZoneImageSize = 0x34000;  // 212992 bytes
+constexpr uint32_t kZoneImageSize = kZoneDefSize;  // 212992 bytes
 
 struct ParamFileContents {
     std::optional<std::vector<uint8_t>> zoneImage;  // exactly kZoneImageSize bytes when present

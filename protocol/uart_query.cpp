@@ -41,17 +41,9 @@ bool isDigit(char c) {
     return c >= '0' && c <= '9';
 }
 
-bool isIdentityChar(char c) {
-    return (c >= '-' && c <= ':') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || c == ' ' || c == '_';
-}
-
+// The leading run of identity characters, as the block's text fields keep them.
 std::string identityRun(const std::string& text) {
-    std::string run;
-    for (char c : text) {
-        if (!isIdentityChar(c)) break;
-        run.push_back(c);
-    }
-    return run;
+    return eeprom_text(text.data(), text.size());
 }
 
 // Leading decimal digits after optional spaces; false when there are none.
@@ -249,21 +241,23 @@ bool uart_command_row(const std::string& command, UartCommandRow& row) {
         row.prefix = "LiDAR";
         return true;
     }
-    static const char* const kSetCommands[] = {"LSSS",  "LFFF",  "LSRPM", "LSAZN", "LSPST", "LSPNP",
-                                               "LSOUT", "LSCIR", "LSFIR", "LSBPS", "LSZTP", "LSZIR"};
-    for (const char* name : kSetCommands) {
-        if (command.find(name) == std::string::npos) continue;
-        const std::string set = name;
-        if (set == "LSSS" || set == "LFFF") {
-            row.prefix = "ok";
-            row.valueLength = 2;
-            row.retries = 100;
-        } else if (set == "LSRPM") {
-            row.prefix = "Set RPM:";
-            row.valueLength = 12;
-        } else {
-            row.valueLength = 2;
-        }
+    // Matched by containment, first hit wins; an empty prefix lets the echo decide.
+    struct SetRow {
+        const char* name;
+        const char* prefix;
+        size_t valueLength;
+        int retries;
+    };
+    static const SetRow kSetCommands[] = {
+        {"LSSS", "ok", 2, 100}, {"LFFF", "ok", 2, 100}, {"LSRPM", "Set RPM:", 12, 10}, {"LSAZN", "", 2, 10},
+        {"LSPST", "", 2, 10},   {"LSPNP", "", 2, 10},   {"LSOUT", "", 2, 10},          {"LSCIR", "", 2, 10},
+        {"LSFIR", "", 2, 10},   {"LSBPS", "", 2, 10},   {"LSZTP", "", 2, 10},          {"LSZIR", "", 2, 10},
+    };
+    for (const SetRow& set : kSetCommands) {
+        if (command.find(set.name) == std::string::npos) continue;
+        row.prefix = set.prefix;
+        row.valueLength = set.valueLength;
+        row.retries = set.retries;
         return true;
     }
     return false;

@@ -93,6 +93,9 @@ TEST(CliFrame, BadInputIsOneLineAndExitTwo) {
         {"frame", "S_PACK", "65536", "LSTARH"},
         {"frame", "S_PACK", "-1", "LSTARH"},
         {"frame", "S_PACK", "0xZZ", "LSTARH"},
+        {"frame", "S_PACK", "0x", "LSTARH"},
+        {"frame", "", "1", "LSTARH"},
+        {"frame", "S_PACK", "99999999999999999999999", "LSTARH"},
         {"frame", "S_PACK", "1"},
         {"frame", "S_PACK", "1", QString(2041, QLatin1Char('a'))},
     };

@@ -145,3 +145,16 @@ TEST(CommandFrameDecode, CorruptedByteFailsCrc) {
     ASSERT_EQ(decode_command_frame(frame.data(), frame.size(), view), 1);
     EXPECT_FALSE(view.crcOk);
 }
+
+TEST(CommandFrameDecode, UnalignedDeclaredLengthIsWholeButFailsCrc) {
+    // A peer may declare a body length that is not a multiple of 4: the frame
+    // still spans length + 12 bytes, but its CRC cannot be checked.
+    std::vector<uint8_t> reply = {'L', 'H', 0xAC, 0xFF, 3, 0, 6, 0, 'O', 'K', 0, 0, 0, 0};
+    reply.resize(18, 0);
+    CommandFrameView view;
+    EXPECT_EQ(decode_command_frame(reply.data(), reply.size() - 1, view), 0);
+    ASSERT_EQ(decode_command_frame(reply.data(), reply.size(), view), 1);
+    EXPECT_EQ(view.length, 6);
+    EXPECT_EQ(view.frameLength, 18u);
+    EXPECT_FALSE(view.crcOk);
+}

@@ -256,6 +256,26 @@ TEST(UartQueryParse, UnknownQueryChangesNothing) {
     EXPECT_EQ(std::memcmp(&b, &zero, sizeof b), 0);
 }
 
+TEST(UartQueryParse, GarbledValuesStayInRange) {
+    EEpromV101 b = zeroBlock();
+    b.azn = 0x17;
+    // A zone that is not one hex digit is refused and leaves the block alone.
+    EXPECT_FALSE(parse_query_value("LQAZNH", "G", b));
+    EXPECT_EQ(b.azn, 0x17);
+    // A speed without digits reads as 0; an overlong one is capped.
+    b.rpm = 600;
+    ASSERT_TRUE(parse_query_value("LQSRPMH", "????", b));
+    EXPECT_EQ(b.rpm, 0);
+    ASSERT_TRUE(parse_query_value("LQSRPMH", "99999999999999999999", b));
+    EXPECT_EQ(b.rpm, 0xFFFF);
+    // The same cap for the continuity distance; a side without digits is refused.
+    ASSERT_TRUE(parse_query_value("LQZIRH", "1,99999999999999999999", b));
+    EXPECT_EQ(b.zirDistance, 0xFFFF);
+    EXPECT_FALSE(parse_query_value("LQZIRH", "x,5", b));
+    EXPECT_FALSE(parse_query_value("LQZIRH", "1,", b));
+    EXPECT_EQ(b.zirDistance, 0xFFFF);
+}
+
 TEST(UartCommandRows, SenderRowsForCommands) {
     UartCommandRow row;
     ASSERT_TRUE(uart_command_row("LQSRPMH", row));
@@ -283,4 +303,22 @@ TEST(UartCommandRows, SenderRowsForCommands) {
 
     EXPECT_FALSE(uart_command_row("LSDID:5H", row));
     EXPECT_FALSE(uart_command_row("LRESTH", row));
+}
+
+TEST(UartCommandRows, EverySetCommandHasItsRow) {
+    UartCommandRow row;
+    ASSERT_TRUE(uart_command_row("LFFF0H", row));
+    EXPECT_EQ(row.prefix, "ok");
+    EXPECT_EQ(row.valueLength, 2u);
+    EXPECT_EQ(row.retries, 100);
+    for (const char* command : {"LSAZN:3H", "LSPST:1H", "LSPNP:10100000H", "LSOUT:0f00000000000000H",
+                                "LSCIR:2H", "LSFIR:5H", "LSBPS:921600H", "LSZTP:1H"}) {
+        SCOPED_TRACE(command);
+        row.prefix = "stale";
+        ASSERT_TRUE(uart_command_row(command, row));
+        EXPECT_EQ(row.prefix, "");
+        EXPECT_EQ(row.valueLength, 2u);
+        EXPECT_EQ(row.retries, 10);
+        EXPECT_FALSE(row.isQuery);
+    }
 }
