@@ -4,11 +4,8 @@
 
 #include <benchmark/benchmark.h>
 
-#include <cstring>
-#include <memory>
-
+#include "../tests/protocol/decoder_harness.h"
 #include "../tests/protocol/packet_builder.h"
-#include "scan_decoder.h"
 #include "stream_replay.h"
 
 namespace {
@@ -58,27 +55,17 @@ pb::Bytes aaStream() {
 }
 
 void decodeAll(benchmark::State& state, const pb::Bytes& stream) {
-    uint8_t flags[8] = {};
-    auto raw = std::make_unique<RawData>();
-    char message[kMessageBufferSize];
-    uint8_t header[kReplyHeaderSize];
-    SegmentNode* segments = nullptr;
-    int mode = kStreamModeGeneral;
+    DecoderHarness d;
     int64_t fans = 0;
     for (auto _ : state) {
         size_t pos = 0;
         while (pos < stream.size()) {
-            size_t consumed = 0;
-            message[0] = 0;
-            const int kind = decode_stream_message(stream.size() - pos, stream.data() + pos, flags, *raw,
-                                                   consumed, true, mode, message, header, segments);
-            if (kind == KindFan) ++fans;
-            if (consumed == 0) break;
-            pos += consumed;
+            if (d.decode(stream.data() + pos, stream.size() - pos) == KindFan) ++fans;
+            if (d.consumed == 0) break;
+            pos += d.consumed;
         }
-        benchmark::DoNotOptimize(raw->points[0].distance);
+        benchmark::DoNotOptimize(d.raw->points[0].distance);
     }
-    free_segment_list(segments);
     state.SetBytesProcessed(int64_t(state.iterations()) * int64_t(stream.size()));
     state.counters["fans/s"] = benchmark::Counter(double(fans), benchmark::Counter::kIsRate);
 }

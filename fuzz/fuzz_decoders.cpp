@@ -7,47 +7,31 @@
 #include <cstring>
 #include <memory>
 
-#include "legacy_decoder.h"
-#include "scan_decoder.h"
+#include "../tests/protocol/decoder_harness.h"
 #include "stream_replay.h"
 
 namespace {
 
 void walkGeneral(const uint8_t* data, size_t size) {
-    uint8_t flags[8] = {};
-    auto raw = std::make_unique<RawData>();
-    char message[kMessageBufferSize];
-    uint8_t header[kReplyHeaderSize];
-    SegmentNode* segments = nullptr;
-    int mode = kStreamModeGeneral;
-    size_t pos = 0;
-    while (pos < size) {
-        size_t consumed = 0;
-        std::memset(message, 0, sizeof message);
-        const int kind = decode_stream_message(size - pos, data + pos, flags, *raw, consumed, true, mode,
-                                               message, header, segments);
-        if (kind < -1 || kind > 11 || consumed > size - pos || raw->count > kMaxFanPoints ||
-            !std::memchr(message, 0, sizeof message))
+    DecoderHarness d;
+    for (size_t pos = 0; pos < size; pos += d.consumed ? d.consumed : 1) {
+        const int kind = d.decode(data + pos, size - pos);
+        if (kind < KindNothing || kind > KindTextLine || d.consumed > size - pos ||
+            d.raw->count > kMaxFanPoints || !std::memchr(d.message, 0, sizeof d.message))
             __builtin_trap();
-        pos += consumed ? consumed : 1;
     }
-    free_segment_list(segments);
 }
 
 void walkLegacy(const uint8_t* data, size_t size) {
-    uint8_t flags[8] = {};
+    DecoderHarness d;
     if (size > 0) {
         // Let the input choose the units and energy flags too.
-        for (int i = 0; i < 8; ++i) flags[i] = (data[0] >> i) & 1;
+        for (int i = 0; i < 8; ++i) d.flags[i] = (data[0] >> i) & 1;
     }
-    auto raw = std::make_unique<RawData>();
-    size_t pos = 0;
-    while (pos < size) {
-        size_t consumed = 0;
-        const int kind = decode_legacy_stream(size - pos, data + pos, flags, *raw, consumed, true);
-        if ((kind != 0 && kind != 1 && kind != 9) || consumed > size - pos || raw->count > kMaxFanPoints)
+    for (size_t pos = 0; pos < size; pos += d.consumed ? d.consumed : 1) {
+        const int kind = d.legacy(data + pos, size - pos);
+        if ((kind != 0 && kind != 1 && kind != 9) || d.consumed > size - pos || d.raw->count > kMaxFanPoints)
             __builtin_trap();
-        pos += consumed ? consumed : 1;
     }
 }
 

@@ -86,19 +86,22 @@ int checksumFailed(RawData& out, char* message, const char* console) {
 // Each decoder gets a complete packet (length already checked) and fills the
 // record and the checksum in one pass over the point fields.
 
-// 0xFACE / 0xFACF / 0xFADF share the 3-byte point (u8 energy, u16 distance).
-// angleAt(i) gives the beam direction of point i in radians.
-template <typename AngleFn>
-uint32_t decodeEnergyDistance(const uint8_t* pts, int n, RawData& out, AngleFn angleAt) {
+// 0xFACE / 0xFACF / 0xFADF carry a 3-byte point (u8 energy, u16 distance);
+// 0xFA9D a bare u16 distance, stored with energy 1, which marks a valid return.
+// angleAt(i) gives the beam direction of point i in radians. Returns the sum
+// of the point fields for the checksum.
+template <bool kWithEnergy, typename AngleFn>
+uint32_t decodePoints(const uint8_t* pts, int n, RawData& out, AngleFn angleAt) {
+    constexpr int kPointSize = kWithEnergy ? 3 : 2;
     uint32_t sum = 0;
     RawPoint* dst = out.points;
-    for (int i = 0; i < n; ++i, pts += 3) {
-        const uint32_t e = pts[0];
-        const uint32_t d = uint32_t(pts[1]) | (uint32_t(pts[2]) << 8);
-        sum += e + d;
+    for (int i = 0; i < n; ++i, pts += kPointSize) {
+        const uint32_t d = le16(pts + kPointSize - 2);
+        sum += d;
+        if (kWithEnergy) sum += pts[0];
         dst[i].angle = float(angleAt(i));
         dst[i].distance = float(d / 1000.0);
-        dst[i].energy = uint8_t(e);
+        dst[i].energy = kWithEnergy ? pts[0] : 1;
     }
     return sum;
 }
@@ -111,21 +114,25 @@ int decodeCE(const uint8_t* pkt, bool verify, RawData& out, char* message) {
     setFanHeader(out, le16(pkt), uint16_t(n), s, span);
     const double step = n ? double(span) / n : 0.0;
     uint32_t sum = uint32_t(n) + s;
-    sum += decodeEnergyDistance(pkt + 6, n, out, [&](int i) { return (i * step + s) * kTenthToRad; });
+    sum += decodePoints<true>(pkt + 6, n, out, [&](int i) { return (i * step + s) * kTenthToRad; });
     if (verify && uint16_t(sum) != le16(pkt + 6 + 3 * n))
         return checksumFailed(out, message, "chksum ce error");
     return KindFan;
 }
 
-int decodeCF(const uint8_t* pkt, bool verify, RawData& out, char* message) {
+// 0xFACF and 0xFA9D: u16 count, start and span, then the points spread
+// evenly over the span and a u16 sum of the three header words and the points.
+template <bool kWithEnergy>
+int decodeSpannedFan(const uint8_t* pkt, bool verify, RawData& out, char* message) {
+    constexpr int kPointSize = kWithEnergy ? 3 : 2;
     const int n = le16(pkt + 2);
     const uint16_t s = le16(pkt + 4);
     const uint16_t span = le16(pkt + 6);
     setFanHeader(out, le16(pkt), uint16_t(n), s, span);
     const double step = n ? double(span) / n : 0.0;
     uint32_t sum = uint32_t(n) + s + span;
-    sum += decodeEnergyDistance(pkt + 8, n, out, [&](int i) { return (i * step + s) * kTenthToRad; });
-    if (verify && uint16_t(sum) != le16(pkt + 8 + 3 * n))
+    sum += decodePoints<kWithEnergy>(pkt + 8, n, out, [&](int i) { return (i * step + s) * kTenthToRad; });
+    if (verify && uint16_t(sum) != le16(pkt + 8 + kPointSize * n))
         return checksumFailed(out, message, "chksum cf error");
     return KindFan;
 }
@@ -139,29 +146,8 @@ int decodeDF(const uint8_t* pkt, bool verify, RawData& out, char* message) {
     const double step = n > 1 ? (last - first) / (n - 1) : 0.0;
     uint32_t sum = 0;
     for (int off = 2; off <= 14; off += 2) sum += le16(pkt + off);
-    sum +=
-        decodeEnergyDistance(pkt + 16, n, out, [&](int i) { return (first + i * step) * kHundredthToRad; });
+    sum += decodePoints<true>(pkt + 16, n, out, [&](int i) { return (first + i * step) * kHundredthToRad; });
     if (verify && uint16_t(sum) != le16(pkt + 16 + 3 * n)) return checksumFailed(out, message, nullptr);
-    return KindFan;
-}
-
-int decode9D(const uint8_t* pkt, bool verify, RawData& out, char* message) {
-    const int n = le16(pkt + 2);
-    const uint16_t s = le16(pkt + 4);
-    const uint16_t span = le16(pkt + 6);
-    setFanHeader(out, le16(pkt), uint16_t(n), s, span);
-    const double step = n ? double(span) / n : 0.0;
-    uint32_t sum = uint32_t(n) + s + span;
-    const uint8_t* pts = pkt + 8;
-    for (int i = 0; i < n; ++i, pts += 2) {
-        const uint32_t d = uint32_t(pts[0]) | (uint32_t(pts[1]) << 8);
-        sum += d;
-        out.points[i].angle = float((i * step + s) * kTenthToRad);
-        out.points[i].distance = float(d / 1000.0);
-        out.points[i].energy = 1;  // the format has no energy; 1 marks a valid return
-    }
-    if (verify && uint16_t(sum) != le16(pkt + 8 + 2 * n))
-        return checksumFailed(out, message, "chksum cf error");
     return KindFan;
 }
 
@@ -349,11 +335,11 @@ int decodeFanPacket(const uint8_t* pkt, bool verify, RawData& out, char* message
         case 0xCE:
             return decodeCE(pkt, verify, out, message);
         case 0xCF:
-            return decodeCF(pkt, verify, out, message);
+            return decodeSpannedFan<true>(pkt, verify, out, message);
         case 0xDF:
             return decodeDF(pkt, verify, out, message);
         case 0x9D:
-            return decode9D(pkt, verify, out, message);
+            return decodeSpannedFan<false>(pkt, verify, out, message);
         case 0x99:
             return decode99(pkt, out);
         case 0xAA:

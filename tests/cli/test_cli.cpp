@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -12,6 +11,7 @@
 #include <cstdio>
 
 #include "../protocol/packet_builder.h"
+#include "qt_wait.h"
 
 using pb::Bytes;
 
@@ -26,11 +26,7 @@ struct CliRun {
 };
 
 CliRun runCli(const QStringList& args) {
-    static int argc = 1;
-    static char name[] = "test_cli";
-    static char* argv[] = {name, nullptr};
-    if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
-
+    testsupport::ensureApp();
     QProcess p;
     p.start(QStringLiteral(VANTREL_CLI), args);
     CliRun r;
@@ -163,6 +159,39 @@ TEST_F(CliDecode, BadArgumentsExitWith2) {
     EXPECT_EQ(runCli({"decode"}).exitCode, 2);
     EXPECT_EQ(runCli({"decode", "--format", "xml", write(turn())}).exitCode, 2);
     EXPECT_EQ(runCli({"decode", "--format"}).exitCode, 2);
+}
+
+TEST_F(CliDecode, UnknownOptionOrSecondFileExitsWith2) {
+    const QString rec = write(turn());
+    const CliRun option = runCli({"decode", "--verbose", rec});
+    EXPECT_EQ(option.exitCode, 2);
+    EXPECT_TRUE(option.err.contains("unknown option --verbose"));
+    EXPECT_TRUE(option.out.isEmpty());
+
+    const CliRun two = runCli({"decode", rec, rec});
+    EXPECT_EQ(two.exitCode, 2);
+    EXPECT_TRUE(two.err.contains("only one FILE may be given"));
+    EXPECT_TRUE(two.out.isEmpty());
+}
+
+TEST_F(CliDecode, RecordingOverFiftyMegabytesIsRefused) {
+    // A sparse file: no disk blocks are written.
+    const QString path = m_dir.filePath(QStringLiteral("huge.dump"));
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(f.resize(qint64(50) * 1024 * 1024 + 1));
+    f.close();
+    const CliRun r = runCli({"decode", path});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("cannot exceed 50MB"));
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST_F(CliDecode, EmptyRecordingDecodesToNothing) {
+    const CliRun r = runCli({"decode", write({})});
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_TRUE(r.out.isEmpty());
+    EXPECT_TRUE(r.err.contains("bytes 0, revolutions 0, fans 0, decode failures 0"));
 }
 
 TEST_F(CliDecode, HelpPrintsUsage) {

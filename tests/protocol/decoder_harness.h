@@ -35,8 +35,11 @@ struct DecoderHarness {
     }
 
     int legacy(const std::vector<uint8_t>& bytes, bool verify = true) {
+        return legacy(bytes.data(), bytes.size(), verify);
+    }
+    int legacy(const uint8_t* data, size_t len, bool verify = true) {
         consumed = 0;
-        return decode_legacy_stream(bytes.size(), bytes.data(), flags, *raw, consumed, verify);
+        return decode_legacy_stream(len, data, flags, *raw, consumed, verify);
     }
 
     std::string text() const { return std::string(message); }
