@@ -36,4 +36,8 @@ bool wantsHelp(const std::vector<std::string>& args);
 // Prints "vantrel-cli <command>: <message>" to stderr.
 void printError(const std::string& command, const std::string& message);
 
+// The value of a "--seconds N" option: a whole number 1..86400. On anything
+// else prints one error line for `command` and returns false.
+bool parseSeconds(const std::string& command, const std::string& text, long& seconds);
+
 }  // namespace cli

@@ -1,8 +1,8 @@
 // vantrel-cli discover: scanners heard on the heartbeat group, and on serial ports.
 
 #include <QByteArray>
+#include <atomic>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -82,10 +82,7 @@ int runDiscover(const std::vector<std::string>& args) {
     bool serial = false;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--seconds" && i + 1 < args.size()) {
-            char* end = nullptr;
-            seconds = std::strtol(args[++i].c_str(), &end, 10);
-            if (args[i].empty() || *end != '\0' || seconds < 1 || seconds > 86400)
-                return printError(kCommand, "--seconds must be a whole number 1..86400"), ExitUsage;
+            if (!parseSeconds(kCommand, args[++i], seconds)) return ExitUsage;
         } else if (args[i] == "--serial") {
             serial = true;
         } else {

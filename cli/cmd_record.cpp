@@ -1,7 +1,6 @@
 // vantrel-cli record: the program's "save log" for a fixed time.
 
 #include <cstdio>
-#include <cstdlib>
 #include <string>
 
 #include "cli_common.h"
@@ -35,10 +34,7 @@ int runRecord(const std::vector<std::string>& args) {
     long seconds = -1;
     for (size_t i = 0; i < args.size(); ++i) {
         if (args[i] == "--seconds" && i + 1 < args.size()) {
-            char* end = nullptr;
-            seconds = std::strtol(args[++i].c_str(), &end, 10);
-            if (args[i].empty() || *end != '\0' || seconds < 1 || seconds > 86400)
-                return printError(kCommand, "--seconds must be a whole number 1..86400"), ExitUsage;
+            if (!parseSeconds(kCommand, args[++i], seconds)) return ExitUsage;
         } else if (args[i] == "--dir" && i + 1 < args.size()) {
             dir = args[++i];
             haveDir = true;

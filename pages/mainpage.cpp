@@ -22,6 +22,7 @@
 #include "dialog_waitsignal2.h"
 #include "graphics_item_data.h"
 #include "heartbeatproc.h"
+#include "le_bytes.h"
 #include "model_table.h"
 #include "page_dev.h"
 #include "page_lidar.h"
@@ -61,8 +62,7 @@ QString& translationDirOverride() {
 // leave the value at `fallback` rather than reading past their end.
 qint32 recordInt(const QByteArray& data, int offset, qint32 fallback = 0) {
     if (offset < 0 || data.size() < offset + 4) return fallback;
-    const auto* p = reinterpret_cast<const uchar*>(data.constData()) + offset;
-    return qint32(quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24);
+    return qint32(le32(reinterpret_cast<const uint8_t*>(data.constData()) + offset));
 }
 
 int decimal(const QByteArray& data) {
@@ -797,12 +797,8 @@ void MainPage::handleParamBlock(const QByteArray& data) {
         return;
     }
     std::memcpy(&m_paramBlock, data.constData(), sizeof m_paramBlock);
-    if (m_linkType == QLatin1String("UART")) {
-        const quint32 baud = quint32(m_portBaud);
-        const uint8_t bytes[4] = {uint8_t(baud), uint8_t(baud >> 8), uint8_t(baud >> 16),
-                                  uint8_t(baud >> 24)};
-        std::memcpy(m_paramBlock.ip, bytes, sizeof bytes);
-    }
+    // On UART links the address field holds the link's baud rate, all four bytes.
+    if (m_linkType == QLatin1String("UART")) put_le32(m_paramBlock.ip, uint32_t(m_portBaud));
     const bool first = !(m_stateFlags & kExportWaiting);
 
     setDeviceButtonsVisible(true);

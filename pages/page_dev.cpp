@@ -145,9 +145,8 @@ void Page_Dev::warn(const QString& text) {
 
 // ---------------------------------------------------------------- heartbeats
 
-QString Page_Dev::alarmText(const DevConnInfo& conn) const {
-    HeartbeatInfo info;
-    if (!parseHeartbeat(conn.payload, sizeof conn.payload, info) || !info.hasStatus) return {};
+QString Page_Dev::alarmText(const HeartbeatInfo& info) const {
+    if (!info.hasStatus) return {};
     QString text;
     if (info.observationZone) text += tr("Observation Zone");
     if (info.alertZone) text += tr("Alert Zone");
@@ -248,7 +247,7 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
                 QStringLiteral("%1/%2").arg(number(info.speed / 10.0), number(info.speed2 / 100.0)));
         setCell(row, ColCpu, number(info.cpu / 10.0));
         setCell(row, ColVolt, number(info.voltageMv / 1000.0));
-        setCell(row, ColAlarm, alarmText(conn));
+        setCell(row, ColAlarm, alarmText(info));
         setCell(row, ColBox, info.boxConnected ? QStringLiteral("1") : QStringLiteral("0"));
         ui->tableView->setColumnHidden(ColBox, true);
     }

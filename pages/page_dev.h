@@ -29,6 +29,7 @@
 #include "serial_probe.h"
 
 class QStandardItemModel;
+struct HeartbeatInfo;
 class QThread;
 
 namespace Ui {
@@ -124,7 +125,8 @@ private:
     void onMacResult(const QString& address, const QString& text);
     void startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHit>> hits);
     void onProbeFinished();
-    QString alarmText(const DevConnInfo& conn) const;
+    // Alarm column text of a status heartbeat (empty for the other kinds).
+    QString alarmText(const HeartbeatInfo& info) const;
     int rowOfAddress(const QString& address) const;
     bool askOkCancel(const QString& text);
     void warn(const QString& text);

@@ -172,11 +172,25 @@ void Page_Span::setRange(float low, float high) {
 }
 
 void Page_Span::on_pb_query_clicked() {
-    if (ui->le_angle->text().isEmpty() || ui->le_angle2->text().isEmpty())
+    const QString low = ui->le_angle->text();
+    const QString high = ui->le_angle2->text();
+    if (low.isEmpty() || high.isEmpty())
         QMessageBox::warning(this, tr("error"), tr("Choose range is empty!"));
+    // An empty field reads as 0 once warned about. The validator lets a
+    // half-typed value such as "400" stand; that is no bearing, and the
+    // filter in force stays as it is.
+    auto isBearing = [](const QString& text) {
+        bool ok = false;
+        const float deg = text.toFloat(&ok);
+        return text.isEmpty() || (ok && deg >= 0.0f && deg <= 360.0f);
+    };
+    if (!isBearing(low) || !isBearing(high)) {
+        QMessageBox::warning(this, tr("error"), tr("Choose range must lie within 0 to 360!"));
+        return;
+    }
     m_filterOn = true;
-    m_low = ui->le_angle->text().toFloat();
-    m_high = ui->le_angle2->text().toFloat();
+    m_low = low.toFloat();
+    m_high = high.toFloat();
     clearRows();
 }
 

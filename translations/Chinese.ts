@@ -72,6 +72,10 @@
         <source>Choose range is empty!</source>
         <translation>选择范围为空！</translation>
     </message>
+    <message>
+        <source>Choose range must lie within 0 to 360!</source>
+        <translation>选择范围必须在 0 到 360 之间！</translation>
+    </message>
 </context>
 <context>
     <name>MainPage</name>

@@ -72,6 +72,10 @@
         <source>Choose range is empty!</source>
         <translation>Choose range is empty!</translation>
     </message>
+    <message>
+        <source>Choose range must lie within 0 to 360!</source>
+        <translation>Choose range must lie within 0 to 360!</translation>
+    </message>
 </context>
 <context>
     <name>MainPage</name>

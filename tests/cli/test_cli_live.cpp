@@ -23,8 +23,8 @@
 #include <nlohmann/json.hpp>
 
 #include "netguard.h"
-#include "simulator.h"
 #include "qt_wait.h"
+#include "simulator.h"
 
 namespace {
 
@@ -348,6 +348,24 @@ TEST(CliLinkErrors, BadLinkTextIsOneClearLine) {
         ASSERT_EQ(r.errLines().size(), 1) << bad << ": " << r.err.toStdString();
         EXPECT_TRUE(r.err.startsWith("vantrel-cli info: bad link '")) << r.err.toStdString();
         EXPECT_TRUE(r.out.isEmpty());
+    }
+}
+
+TEST(CliOptionErrors, BadSecondsIsOneClearLine) {
+    // Refused before any link is opened or group joined: no network needed.
+    for (const char* command : {"record", "discover"}) {
+        for (const char* bad : {"0", "86401", "-3", "abc", "5s", ""}) {
+            QStringList args{QString::fromLatin1(command)};
+            if (QLatin1String(command) == QLatin1String("record")) args << udpLink(17113);
+            args << "--seconds" << bad;
+            const CliRun r = runCli(args);
+            EXPECT_EQ(r.exitCode, 2) << command << " " << bad;
+            ASSERT_EQ(r.errLines().size(), 1) << command << " " << bad << ": " << r.err.toStdString();
+            EXPECT_EQ(
+                r.errLines().first(),
+                QStringLiteral("vantrel-cli %1: --seconds must be a whole number 1..86400").arg(command));
+            EXPECT_TRUE(r.out.isEmpty());
+        }
     }
 }
 

@@ -293,6 +293,29 @@ TEST(RangeFilter, EmptyFieldWarnsAndReadsAsZero) {
     EXPECT_EQ(filledRows(page), 1);
 }
 
+TEST(RangeFilter, OutOfRangeFieldWarnsAndKeepsTheFilter) {
+    Page_Span page;
+    learn(page);
+    query(page, "2", "4.5");
+    for (const char* bad : {"400", "."}) {
+        QString title, text;
+        QTimer::singleShot(0, [&] {
+            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+                title = box->windowTitle();
+                text = box->text();
+                box->accept();
+            }
+        });
+        query(page, bad, "10");
+        EXPECT_EQ(title, "error") << bad;
+        EXPECT_EQ(text, "Choose range must lie within 0 to 360!") << bad;
+    }
+    // The earlier range still applies.
+    page.recv_SpanData(fan(0, {{3.0, 1.0f, 1}, {8.0, 1.0f, 2}}));
+    EXPECT_EQ(filledRows(page), 1);
+    EXPECT_EQ(cell(page, 0, 1), "3.000");
+}
+
 // ---------------------------------------------------------------- controls
 
 TEST(SpanControls, InitialFormTexts) {
