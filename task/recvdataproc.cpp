@@ -1,7 +1,6 @@
 #include "recvdataproc.h"
 
 #include <QDateTime>
-#include <algorithm>
 #include <chrono>
 #include <cstring>
 
@@ -12,8 +11,8 @@
 #include "recorder.h"
 #include "recvtcpproc.h"
 #include "recvtrace.h"
+#include "reply_stream.h"
 #include "transport.h"
-#include "le_bytes.h"
 
 namespace {
 
@@ -71,10 +70,8 @@ struct RecvDataProc::Loop {
           generation(gen),
           kind(k),
           rng(uint32_t(QDateTime::currentMSecsSinceEpoch())),
-          buffer(size_t(kRecvBufferSize), 0),
-          raw(std::make_unique<RawData>()),
+          stream(size_t(kRecvBufferSize)),
           lastKeepAlive(wholeSeconds()) {}
-    ~Loop() { free_segment_list(segments); }
 
     int nextSn() { return int(rng() & 0xFFFF); }
     bool serial() const { return kind == Kind::Uart || kind == Kind::Vpc; }
@@ -83,12 +80,7 @@ struct RecvDataProc::Loop {
     unsigned generation;
     Kind kind;
     std::mt19937 rng;
-    std::vector<uint8_t> buffer;
-    size_t held = 0;
-    char message[kMessageBufferSize] = {};
-    uint8_t header[kReplyHeaderSize] = {};
-    std::unique_ptr<RawData> raw;
-    SegmentNode* segments = nullptr;
+    ReplyStream stream;
     int activeZoneOp = ZoneOpNone;  // operation whose replies are expected
     int64_t lastKeepAlive;
     unsigned addressGeneration = 0;
@@ -329,57 +321,29 @@ void RecvDataProc::handleFan(const RawData& fan) {
     m_errorText.clear();
 }
 
-// Kinds 2, 3, 5, 6 everywhere, and 9, 10, 11 on serial links. True when handled.
-bool RecvDataProc::handleCommonKind(int kind, Loop& loop, const uint8_t* data, size_t consumed) {
-    const int sign = le16(loop.header);
-    const int sn = le16(loop.header + 4);
-    // Payload replies: header, len bytes, 4 CRC bytes, ending at `consumed`.
-    auto payload = [&]() {
-        const size_t len = le16(loop.header + 6);
-        if (consumed < len + kReplyHeaderSize + 4) return QByteArray();
-        return QByteArray(reinterpret_cast<const char*>(data + consumed - len - 4), int(len));
-    };
-    switch (kind) {
-        case KindLmsg:
-            emit sig_data(4, QByteArray(loop.message, int(kMessageBufferSize)));
-            return true;
-        case KindParamBlock:
-            emit sig_data(5, QByteArray(loop.message, int(kMessageBufferSize)));
-            emit sig_CmdRecv(sign, sn, true);
-            return true;
-        case KindPayloadReply: {
-            const QByteArray reply = payload();
-            emit sig_CmdRecv(sign, sn, true);
-            RECV_TRACE("RecvDataProc::handleCommonKind") << "reply" << sn << reply;
-            emit sig_data(12, reply);
-            return true;
-        }
-        case KindStatusReply: {
-            const bool isOK = !(loop.message[0] == 'N' && loop.message[1] == 'G');
-            emit sig_data(12, payload());
-            emit sig_CmdRecv(sign, sn, isOK);
-            RECV_TRACE("RecvDataProc::handleCommonKind") << "status reply" << sn << isOK;
-            return true;
-        }
-        default:
-            break;
+// Kind 2 and the command replies everywhere, and 9, 10, 11 on serial links.
+void RecvDataProc::handleCommonKind(int kind, Loop& loop, size_t consumed) {
+    const ReplyStream& s = loop.stream;
+    if (kind == KindLmsg) {
+        emit sig_data(4, QByteArray(s.message, int(kMessageBufferSize)));
+        return;
     }
-    if (!loop.serial()) return false;
+    if (emitCommandReply(this, kind, s, consumed) || !loop.serial()) return;
     switch (kind) {
         case KindStatusPacket:
             emit sig_uartState(m_statusFlags[2] != 0, m_statusFlags[3] != 0);
-            return true;
+            break;
         case KindAmRecord:
-            emit sig_data(4, QByteArray(loop.message, 32));
-            return true;
+            emit sig_data(4, QByteArray(s.message, 32));
+            break;
         case KindTextLine: {
-            const QByteArray line(loop.message, int(strnlen(loop.message, kMessageBufferSize)));
+            const QByteArray line(s.message, int(strnlen(s.message, kMessageBufferSize)));
             RECV_TRACE("RecvDataProc::handleCommonKind") << line;
             emit sig_data(12, line);
-            return true;
+            break;
         }
         default:
-            return false;
+            break;
     }
 }
 
@@ -405,17 +369,18 @@ void RecvDataProc::sendRestart(Loop& loop, bool afterRead) {
     }
 }
 
-// A zone reply: `consumed` points at its header (nothing consumed yet).
-void RecvDataProc::handleZoneReply(int kind, Loop& loop, const uint8_t* data, size_t len, size_t& consumed) {
+// A zone reply in stream.buffer[0..len): `consumed` points at its header
+// (nothing consumed yet).
+void RecvDataProc::handleZoneReply(int kind, Loop& loop, size_t len, size_t& consumed) {
     const bool isRead = kind == KindZoneReadReply;
-    const int sign = le16(loop.header);
+    const int sign = loop.stream.sign();
     if (!zoneWorker || loop.activeZoneOp != (isRead ? ZoneOpRead : ZoneOpWrite)) {
         // A late or repeated reply after its operation ended: skip the frame
         // whole once it is here, so it neither restarts anything nor sticks.
-        const size_t end = consumed + kReplyHeaderSize + le16(loop.header + 6);
-        if (end <= len) consumed = end;
+        consumed = loop.stream.frameEnd(consumed, len);
         return;
     }
+    const uint8_t* data = loop.stream.buffer.data();
     int at = int(consumed);
     const int r = isRead ? zoneWorker->onReadReply(data, int(len), loop.nextSn(), &at)
                          : zoneWorker->setZoneRev(data, int(len), loop.nextSn(), &at);
@@ -473,19 +438,6 @@ void RecvDataProc::startPendingZoneOp(Loop& loop) {
         << "zone operation" << op << (started ? "started" : "failed");
 }
 
-void RecvDataProc::dropFront(Loop& loop, size_t consumed, bool logDrop) {
-    if (consumed == 0) return;
-    consumed = std::min(consumed, loop.held);
-    if (logDrop) {
-        const uint8_t* b = loop.buffer.data();
-        RECV_TRACE("RecvDataProc::dropFront")
-            << QString::asprintf("drop %d bytes: %02x %02x %02x %02x %02x %02x", int(consumed), b[0], b[1],
-                                 b[2], b[3], b[4], b[5]);
-    }
-    std::memmove(loop.buffer.data(), loop.buffer.data() + consumed, loop.held - consumed);
-    loop.held -= consumed;
-}
-
 // ---------------------------------------------------------------- UDP
 
 RecvDataProc::LoopEnd RecvDataProc::run_udp(const Link& link, unsigned generation) {
@@ -493,7 +445,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_udp(const Link& link, unsigned generatio
     loop.addressGeneration = m_addressGeneration.load();
     createZoneWorker(loop);
     RECV_TRACE("RecvDataProc::run_udp") << "start" << link.ip << link.port;
-    uint8_t* buf = loop.buffer.data();
+    ReplyStream& s = loop.stream;
     while (keepRunning(loop)) {
         const int ready = wait_readable(loop.link.fd, kWaitMs);
         if (ready < 0) {
@@ -505,21 +457,19 @@ RecvDataProc::LoopEnd RecvDataProc::run_udp(const Link& link, unsigned generatio
         keepAlive(loop, loop.link.fd, loop.link.port);
         if (ready > 0) {
             std::string from;
-            const int n = udp_recv(loop.link.fd, buf, kRecvBufferSize, 0, &from);
+            // One message per datagram: the rest of it is not looked at.
+            const int n = udp_recv(loop.link.fd, s.buffer.data(), int(s.buffer.size()), 0, &from);
             if (n > 0 && QString::fromStdString(from) == loop.link.ip) {
-                recordRaw(buf, size_t(n));
+                recordRaw(s.buffer.data(), size_t(n));
                 size_t consumed = 0;
-                std::memset(loop.message, 0, sizeof loop.message);
-                const int kind =
-                    decode_stream_message(size_t(n), buf, m_statusFlags, *loop.raw, consumed, true,
-                                          streamMode, loop.message, loop.header, loop.segments);
+                const int kind = s.decode(size_t(n), m_statusFlags, streamMode, consumed);
                 if (kind == KindFan) {
-                    if (loop.raw->count > 0) emit sig_spanData(*loop.raw);
-                    handleFan(*loop.raw);
+                    if (s.raw->count > 0) emit sig_spanData(*s.raw);
+                    handleFan(*s.raw);
                 } else if (kind == KindZoneReadReply || kind == KindZoneWriteReply) {
-                    handleZoneReply(kind, loop, buf, size_t(n), consumed);
+                    handleZoneReply(kind, loop, size_t(n), consumed);
                 } else {
-                    handleCommonKind(kind, loop, buf, consumed);
+                    handleCommonKind(kind, loop, consumed);
                 }
             }
         }
@@ -532,47 +482,33 @@ RecvDataProc::LoopEnd RecvDataProc::run_udp(const Link& link, unsigned generatio
 
 // ---------------------------------------------------------------- serial
 
-// Decodes the front of a stream buffer once and hands the message on. Returns
-// the bytes consumed and whether they were dropped as undecodable.
-size_t RecvDataProc::decodeStreamFront(Loop& loop, bool legacyAllowed, bool* dropped) {
-    uint8_t* buf = loop.buffer.data();
+// Decodes the front of the stream buffer once, hands the message on and
+// removes what was consumed. True when bytes were removed.
+bool RecvDataProc::decodeStreamFront(Loop& loop, bool legacyAllowed) {
+    ReplyStream& s = loop.stream;
     size_t consumed = 0;
-    std::memset(loop.message, 0, sizeof loop.message);
     int kind;
     if (!legacyAllowed || streamMode == kStreamModeGeneral) {
-        kind = decode_stream_message(loop.held, buf, m_statusFlags, *loop.raw, consumed, true, streamMode,
-                                     loop.message, loop.header, loop.segments);
+        kind = s.decode(s.held, m_statusFlags, streamMode, consumed);
     } else {
-        const int r = decode_legacy_stream(loop.held, buf, m_statusFlags, *loop.raw, consumed, true);
+        std::memset(s.message, 0, sizeof s.message);
+        const int r = decode_legacy_stream(s.held, s.buffer.data(), m_statusFlags, *s.raw, consumed, true);
         kind = r == 0 ? KindNothing : r;
     }
     if (kind == KindFan) {
-        if (loop.raw->count > 0) emit sig_spanData(*loop.raw);
-        handleFan(*loop.raw);
+        if (s.raw->count > 0) emit sig_spanData(*s.raw);
+        handleFan(*s.raw);
     } else if (kind == KindZoneReadReply || kind == KindZoneWriteReply) {
         if (loop.kind == Loop::Kind::Tcp) {
             // Zone replies belong to the command connection; skip a complete one.
-            const size_t end = consumed + kReplyHeaderSize + le16(loop.header + 6);
-            if (end <= loop.held) consumed = end;
+            consumed = s.frameEnd(consumed, s.held);
         } else {
-            handleZoneReply(kind, loop, buf, loop.held, consumed);
+            handleZoneReply(kind, loop, s.held, consumed);
         }
     } else if (kind == KindLmsg || loop.kind != Loop::Kind::Tcp) {
-        handleCommonKind(kind, loop, buf, consumed);
+        handleCommonKind(kind, loop, consumed);
     }
-    *dropped = kind < 0;
-    return consumed;
-}
-
-// Removes what the decoder consumed. A full buffer from which nothing could be
-// consumed (a frame header announcing more than the buffer holds) would stall
-// the link for good, so its first half is dropped like undecodable bytes.
-void RecvDataProc::consumeFront(Loop& loop, size_t consumed, bool dropped) {
-    if (consumed == 0 && loop.held == loop.buffer.size()) {
-        consumed = loop.held / 2;
-        dropped = true;
-    }
-    dropFront(loop, consumed, dropped);
+    return s.consumeFront(consumed, kind < 0) > 0;
 }
 
 RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generation) {
@@ -580,6 +516,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
     loop.addressGeneration = m_addressGeneration.load();
     createZoneWorker(loop);
     RECV_TRACE("RecvDataProc::run_uart") << "start" << link.type << link.ip << link.port;
+    ReplyStream& s = loop.stream;
     int idleRounds = 0;
     bool progressed = false;
     for (;;) {
@@ -588,14 +525,12 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
 
         if (loop.link.fd > 0) {
             int got = 0;
-            if (loop.held < loop.buffer.size()) {
+            if (s.held < s.buffer.size()) {
                 // The device polls for reads; a short wait keeps the core free
                 // while an idle round still stands for about a millisecond of silence.
-                const int ready =
-                    wait_readable(loop.link.fd, progressed && loop.held > 0 ? 0 : kSerialWaitMs);
+                const int ready = wait_readable(loop.link.fd, progressed && s.held > 0 ? 0 : kSerialWaitMs);
                 if (ready > 0) {
-                    got = serial_read(loop.link.fd, loop.buffer.data() + loop.held,
-                                      int(loop.buffer.size() - loop.held));
+                    got = serial_read(loop.link.fd, s.buffer.data() + s.held, int(s.buffer.size() - s.held));
                     // A hung-up port stays readable; pause so its idle rounds last as long.
                     if (got < 0) QThread::msleep(kSerialWaitMs);
                 } else if (ready < 0) {
@@ -603,8 +538,8 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
                 }
             }
             if (got > 0) {
-                recordRaw(loop.buffer.data() + loop.held, size_t(got));
-                loop.held += size_t(got);
+                recordRaw(s.buffer.data() + s.held, size_t(got));
+                s.held += size_t(got);
                 idleRounds = 0;
             } else if (++idleRounds > kSerialIdleRounds) {
                 idleRounds = 0;
@@ -628,13 +563,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
             QThread::msleep(kSerialWaitMs);
         }
 
-        progressed = false;
-        if (loop.held > 0) {
-            bool dropped = false;
-            const size_t consumed = decodeStreamFront(loop, true, &dropped);
-            progressed = consumed > 0;
-            consumeFront(loop, consumed, dropped);
-        }
+        progressed = s.held > 0 && decodeStreamFront(loop, true);
         startPendingZoneOp(loop);
     }
     dropZoneWorker();
@@ -667,10 +596,11 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
         tcpThread->start();
     }
 
+    ReplyStream& s = loop.stream;
     bool progressed = false;
     while (keepRunning(loop)) {
-        const bool room = loop.held < loop.buffer.size();
-        const int ready = room ? wait_readable(loop.link.fd, progressed && loop.held > 0 ? 0 : kWaitMs) : 0;
+        const bool room = s.held < s.buffer.size();
+        const int ready = room ? wait_readable(loop.link.fd, progressed && s.held > 0 ? 0 : kWaitMs) : 0;
         if (ready < 0) {
             if (!keepRunning(loop)) break;
             emit sig_data(1, tr("select error!").toLocal8Bit());
@@ -679,11 +609,10 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
         }
         keepAlive(loop, loop.link.cmdSocket, loop.link.cmdPort);
         if (ready > 0) {
-            const int n = tcp_recv(loop.link.fd, loop.buffer.data() + loop.held,
-                                   int(loop.buffer.size() - loop.held), 0);
+            const int n = tcp_recv(loop.link.fd, s.buffer.data() + s.held, int(s.buffer.size() - s.held), 0);
             if (n > 0) {
-                recordRaw(loop.buffer.data() + loop.held, size_t(n));
-                loop.held += size_t(n);
+                recordRaw(s.buffer.data() + s.held, size_t(n));
+                s.held += size_t(n);
             } else if (n < 0) {
                 // The device closed the data connection (or it broke): readable
                 // for ever from now on, so stop instead of spinning.
@@ -693,13 +622,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
                 break;
             }
         }
-        progressed = false;
-        if (loop.held > 0) {
-            bool dropped = false;
-            const size_t consumed = decodeStreamFront(loop, false, &dropped);
-            progressed = consumed > 0;
-            consumeFront(loop, consumed, dropped);
-        }
+        progressed = s.held > 0 && decodeStreamFront(loop, false);
     }
 
     if (tcpWorker) {

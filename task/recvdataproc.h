@@ -128,14 +128,12 @@ private:
     void applyCalibrationReset();
     void keepAlive(Loop& loop, int sock, int port);
     void handleFan(const RawData& fan);
-    bool handleCommonKind(int kind, Loop& loop, const uint8_t* data, size_t consumed);
-    void handleZoneReply(int kind, Loop& loop, const uint8_t* data, size_t len, size_t& consumed);
+    void handleCommonKind(int kind, Loop& loop, size_t consumed);
+    void handleZoneReply(int kind, Loop& loop, size_t len, size_t& consumed);
     void startPendingZoneOp(Loop& loop);
     void sendStop(Loop& loop);
     void sendRestart(Loop& loop, bool afterRead);
-    void dropFront(Loop& loop, size_t consumed, bool logDrop);
-    size_t decodeStreamFront(Loop& loop, bool legacyAllowed, bool* dropped);
-    void consumeFront(Loop& loop, size_t consumed, bool dropped);
+    bool decodeStreamFront(Loop& loop, bool legacyAllowed);
     void sleepWhileRunning(Loop& loop, int ms);
 
     // ---- link settings: written by the GUI thread, snapshotted by the loop

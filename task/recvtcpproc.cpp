@@ -2,18 +2,14 @@
 
 #include <QDateTime>
 #include <QThread>
-#include <algorithm>
-#include <cstring>
 #include <random>
-#include <vector>
 
 #include "command_frame.h"
 #include "commands.h"
 #include "recorder.h"
 #include "recvtrace.h"
-#include "scan_decoder.h"
+#include "reply_stream.h"
 #include "transport.h"
-#include "le_bytes.h"
 
 namespace {
 
@@ -44,12 +40,7 @@ bool RecvTCPProc::linkTornDown() const {
 void RecvTCPProc::recv_data() {
     std::mt19937 rng(uint32_t(QDateTime::currentMSecsSinceEpoch()));
     auto nextSn = [&rng]() { return int(rng() & 0xFFFF); };
-    char message[kMessageBufferSize] = {};
-    uint8_t header[kReplyHeaderSize] = {};
-    std::vector<uint8_t> buffer(size_t(kCmdBufferSize), 0);
-    size_t held = 0;
-    auto raw = std::make_unique<RawData>();
-    SegmentNode* segments = nullptr;
+    ReplyStream s{size_t(kCmdBufferSize)};
     uint8_t flags[8] = {};
     int activeZoneOp = ZoneOpNone;
     bool progressed = false;
@@ -67,17 +58,17 @@ void RecvTCPProc::recv_data() {
     };
 
     while (runFlag != 0) {
-        const bool room = held < buffer.size();
-        const int ready = room ? wait_readable(cmdSocket, progressed && held > 0 ? 0 : kWaitMs) : 0;
+        const bool room = s.held < s.buffer.size();
+        const int ready = room ? wait_readable(cmdSocket, progressed && s.held > 0 ? 0 : kWaitMs) : 0;
         if (ready < 0) {
             if (!linkTornDown()) emit sig_data(1, tr("select error!").toLocal8Bit());
             break;
         }
         if (ready > 0) {
-            const int n = tcp_recv(cmdSocket, buffer.data() + held, int(buffer.size() - held), 0);
+            const int n = tcp_recv(cmdSocket, s.buffer.data() + s.held, int(s.buffer.size() - s.held), 0);
             if (n > 0) {
-                Recorder::instance().writeRaw(0, buffer.data() + held, size_t(n));
-                held += size_t(n);
+                Recorder::instance().writeRaw(0, s.buffer.data() + s.held, size_t(n));
+                s.held += size_t(n);
             } else if (n < 0) {
                 // Closed by the device: the socket stays readable, so end here.
                 if (!linkTornDown()) emit sig_data(1, tr("The device closed the connection!").toLocal8Bit());
@@ -86,81 +77,35 @@ void RecvTCPProc::recv_data() {
         }
 
         progressed = false;
-        if (held > 0) {
+        if (s.held > 0) {
             size_t consumed = 0;
-            std::memset(message, 0, sizeof message);
-            const int kind = decode_stream_message(held, buffer.data(), flags, *raw, consumed, true,
-                                                   streamMode, message, header, segments);
-            const int sign = le16(header);
-            const int sn = le16(header + 4);
-            auto payload = [&]() {
-                const size_t len = le16(header + 6);
-                if (consumed < len + kReplyHeaderSize + 4) return QByteArray();
-                return QByteArray(reinterpret_cast<const char*>(buffer.data() + consumed - len - 4),
-                                  int(len));
-            };
-            switch (kind) {
-                case KindParamBlock:
-                    RECV_TRACE("RecvTCPProc::recv_data") << "parameter block" << sn;
-                    emit sig_data(5, QByteArray(message, int(kMessageBufferSize)));
-                    emit sig_CmdRecv(sign, sn, true);
-                    break;
-                case KindPayloadReply:
-                    emit sig_CmdRecv(sign, sn, true);
-                    emit sig_data(12, payload());
-                    break;
-                case KindStatusReply: {
-                    const bool isOK = !(message[0] == 'N' && message[1] == 'G');
-                    emit sig_data(12, payload());
-                    emit sig_CmdRecv(sign, sn, isOK);
-                    break;
-                }
-                case KindZoneReadReply:
-                case KindZoneWriteReply: {
-                    const bool isRead = kind == KindZoneReadReply;
-                    if (activeZoneOp != (isRead ? ZoneOpRead : ZoneOpWrite)) {
-                        // No operation of that kind runs: skip the frame once complete.
-                        const size_t end = consumed + kReplyHeaderSize + le16(header + 6);
-                        if (end <= held) consumed = end;
-                        break;
-                    }
+            const int kind = s.decode(s.held, flags, streamMode, consumed);
+            if (kind == KindZoneReadReply || kind == KindZoneWriteReply) {
+                const bool isRead = kind == KindZoneReadReply;
+                if (activeZoneOp != (isRead ? ZoneOpRead : ZoneOpWrite)) {
+                    // No operation of that kind runs: skip the frame once complete.
+                    consumed = s.frameEnd(consumed, s.held);
+                } else {
                     int at = int(consumed);
-                    const int r = isRead ? zoneWorker->onReadReply(buffer.data(), int(held), nextSn(), &at)
-                                         : zoneWorker->setZoneRev(buffer.data(), int(held), nextSn(), &at);
+                    const int r = isRead
+                                      ? zoneWorker->onReadReply(s.buffer.data(), int(s.held), nextSn(), &at)
+                                      : zoneWorker->setZoneRev(s.buffer.data(), int(s.held), nextSn(), &at);
                     consumed = size_t(at);
-                    if (r >= -2 && r <= 0) break;
-                    activeZoneOp = ZoneOpNone;
-                    if (isRead && r == 1) emit sig_zoneData(zoneWorker->getZones());
-                    restart();
-                    emit sig_data(isRead ? 6 : 7, QByteArray::number(r));
-                    emit sig_CmdRecv(sign, 0xFFFF, true);
-                    RECV_TRACE("RecvTCPProc::recv_data")
-                        << (isRead ? "zone read" : "zone write") << "ended" << r;
-                    break;
+                    if (r < -2 || r > 0) {
+                        activeZoneOp = ZoneOpNone;
+                        if (isRead && r == 1) emit sig_zoneData(zoneWorker->getZones());
+                        restart();
+                        emit sig_data(isRead ? 6 : 7, QByteArray::number(r));
+                        emit sig_CmdRecv(s.sign(), 0xFFFF, true);
+                        RECV_TRACE("RecvTCPProc::recv_data")
+                            << (isRead ? "zone read" : "zone write") << "ended" << r;
+                    }
                 }
-                default:
-                    break;  // fans and records belong to the data connection
+            } else {
+                // Fans and records belong to the data connection.
+                emitCommandReply(this, kind, s, consumed);
             }
-
-            // A full buffer from which nothing could be consumed would stall the
-            // connection for good: drop its first half like undecodable bytes.
-            bool dropped = kind < 0;
-            if (consumed == 0 && held == buffer.size()) {
-                consumed = held / 2;
-                dropped = true;
-            }
-            consumed = std::min(consumed, held);
-            if (consumed > 0) {
-                if (dropped) {
-                    const uint8_t* b = buffer.data();
-                    RECV_TRACE("RecvTCPProc::recv_data")
-                        << QString::asprintf("drop %d bytes: %02x %02x %02x %02x %02x %02x", int(consumed),
-                                             b[0], b[1], b[2], b[3], b[4], b[5]);
-                }
-                std::memmove(buffer.data(), buffer.data() + consumed, held - consumed);
-                held -= consumed;
-                progressed = true;
-            }
+            progressed = s.consumeFront(consumed, kind < 0) > 0;
         }
 
         // Pending zone operation, bracketed by stop and (on its end) start.
@@ -193,7 +138,6 @@ void RecvTCPProc::recv_data() {
     zoneWorker->disconnect(this);
     delete zoneWorker;
     zoneWorker = nullptr;
-    free_segment_list(segments);
     RECV_TRACE("RecvTCPProc::recv_data") << "tcp cmd thread end";
     emit sig_end();
 }

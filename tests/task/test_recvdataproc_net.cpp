@@ -419,6 +419,40 @@ TEST(RecvTcp, FanOnTheCommandConnectionIsIgnored) {
     EXPECT_EQ(rig.sig->ofType(12).at(0), QByteArray("SRPM:0600"));
 }
 
+namespace {
+
+// A reply header claiming 65535 payload bytes, then line noise: the frame can
+// never complete in the receive buffer of either connection.
+Bytes neverEndingReply(size_t noise) {
+    Bytes stream{'L', 'H', 0xBC, 0xFF, 0x09, 0x00, 0xFF, 0xFF};
+    stream.resize(stream.size() + noise, 0x01);
+    return stream;
+}
+
+}  // namespace
+
+TEST(RecvTcp, ReplyHeaderAnnouncingMoreThanTheCommandBufferHoldsDoesNotStallIt) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    LogCapture log;
+    TcpRig rig;
+    TcpRig::write(rig.devCmd, cat(neverEndingReply(1500), replyFrame(0xFFBC, 7, ascii("SRPM:0700"))));
+    ASSERT_TRUE(waitFor([&] { return !rig.sig->ofType(12).empty(); }));
+    EXPECT_EQ(rig.sig->ofType(12)[0], QByteArray("SRPM:0700"));
+    ASSERT_EQ(rig.sig->cmdRecv.size(), 1u);
+    EXPECT_EQ(rig.sig->cmdRecv[0].sn, 7);
+    EXPECT_TRUE(log.contains("drop 512 bytes: 4c 48 bc ff 09 00"));
+}
+
+TEST(RecvTcp, ReplyHeaderAnnouncingMoreThanTheDataBufferHoldsDoesNotStallIt) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    LogCapture log;
+    TcpRig rig;
+    TcpRig::write(rig.devData, cat(neverEndingReply(9000), fanCF(360, 360, 4)));
+    ASSERT_TRUE(spanSeen(*rig.sig, 1));
+    EXPECT_EQ(rig.sig->spans[0].start, 360);
+    EXPECT_TRUE(log.contains("drop 4096 bytes: 4c 48 bc ff 09 00"));
+}
+
 TEST(RecvTcp, StreamSplitAcrossReadsStillYieldsEveryFan) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     TcpRig rig;
