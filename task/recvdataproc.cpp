@@ -127,7 +127,7 @@ void RecvDataProc::setAddress(const QString& ip_com_, int port_baud_) {
 }
 
 void RecvDataProc::setDirection(int flag) {
-    direction = flag;
+    m_zone->direction = flag;
     RECV_TRACE("RecvDataProc::setDirection") << flag;
 }
 
@@ -153,7 +153,7 @@ void RecvDataProc::recv_zoneCmd(int flag, zones data) {
     if (flag == 4) {
         m_zone->post(ZoneOpNone);
         ZoneAlarm converter;
-        const int mirror = direction.load();
+        const int mirror = m_zone->direction.load();
         converter.setDirection(mirror);
         if (converter.ZonesToZoneDef(data, mirror) < 0) {
             emit sig_data(1, converter.lastError().toLocal8Bit());
@@ -262,7 +262,7 @@ void RecvDataProc::createZoneWorker(Loop& loop) {
     if (zoneWorker) return;
     const bool udp = loop.kind == Loop::Kind::Udp;
     zoneWorker = new ZoneAlarm(loop.link.fd, udp ? loop.link.ip : QString(), udp ? loop.link.port : 0);
-    zoneWorker->setDirection(direction.load());
+    zoneWorker->setDirection(m_zone->direction.load());
     // Direct: the requests must leave in the order the loop produces them,
     // interleaved with its own stop/start commands.
     connect(zoneWorker, &ZoneAlarm::sig_ZoneCMD, this, &RecvDataProc::sig_ZoneCMD, Qt::DirectConnection);
@@ -410,7 +410,7 @@ void RecvDataProc::handleZoneReply(int kind, Loop& loop, size_t len, size_t& con
 void RecvDataProc::startPendingZoneOp(Loop& loop) {
     const int op = m_zone->take();
     if (op == ZoneOpNone || !zoneWorker) return;
-    zoneWorker->setDirection(direction.load());
+    zoneWorker->setDirection(m_zone->direction.load());
     sendStop(loop);
     bool started = true;
     if (op == ZoneOpRead) {

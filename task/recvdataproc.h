@@ -159,7 +159,6 @@ private:
     RecvTCPProc* tcpWorker = nullptr;
     QThread* tcpThread = nullptr;
 
-    std::atomic<int> direction{0};
     std::atomic<bool> m_resetRequested{false};
     std::atomic<bool> m_quit{false};
 

@@ -111,6 +111,7 @@ void RecvTCPProc::recv_data() {
         // Pending zone operation, bracketed by stop and (on its end) start.
         const int op = m_zone->take();
         if (op != ZoneOpNone) {
+            zoneWorker->setDirection(m_zone->direction.load());
             emit sig_ZoneCMD(cmdSocket, ip, cmdPort, C_PACK, nextSn(), 6, QByteArray(kCmdStop), true);
             bool started = true;
             if (op == ZoneOpRead) {

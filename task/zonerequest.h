@@ -28,6 +28,9 @@ struct ZoneRequests {
     zones zoneList;                        // list to write (guarded by lock)
     std::unique_ptr<ZoneDef> uploadImage;  // image to upload, allocated on first use (guarded by lock)
     std::atomic<int> zoneOp{ZoneOpNone};
+    // Rotation direction flag (0 or 1) the zone image is mirrored with; set by
+    // the receiver's setDirection, read by whichever loop runs the operation.
+    std::atomic<int> direction{0};
 
     // Takes the pending operation (leaves ZoneOpNone behind).
     int take() { return zoneOp.exchange(ZoneOpNone, std::memory_order_acquire); }

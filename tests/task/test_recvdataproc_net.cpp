@@ -16,6 +16,7 @@
 #include "netguard.h"
 #include "recv_support.h"
 #include "transport.h"
+#include "zone_image.h"
 #include "zone_store.h"
 
 using namespace recvtest;
@@ -485,6 +486,40 @@ TEST(RecvTcp, ZoneReadRunsOnTheCommandConnection) {
     ASSERT_GE(stop, 0);
     ASSERT_GT(start, stop);
     EXPECT_EQ(rig.sig->zoneCmds[size_t(start)].fd, rig.cmdSock);
+}
+
+// Regression: the TCP command worker's zone converter never heard of the
+// rotation direction, so zones read or written over TCP were not mirrored.
+TEST(RecvTcp, ZoneReadOverTcpFollowsTheRotationDirection) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    TcpRig rig;
+    auto list = std::make_unique<zones>();
+    ZoneEntry& e = list->entries[list->count++];
+    e.type = ZoneShapeRectangle;
+    e.zoneId = 0;
+    e.kind = 2;
+    e.points[0] = {1000, 100};  // bottom, left
+    e.points[1] = {2000, 600};  // top, right
+    e.pointCount = 2;
+    auto image = std::make_unique<ZoneDef>();
+    ASSERT_EQ(zones_to_zonedef(*list, false, 0, *image, nullptr), kZoneListOk);
+    ZoneStore store;
+    store.setImage(QByteArray(reinterpret_cast<const char*>(image.get()), int(sizeof(ZoneDef))));
+    rig.sig->onZoneCmd = [&rig, &store](const ZoneCmd& c) {
+        if (c.mode != 0x5A47) return;
+        for (const QByteArray& reply : store.handle(uint16_t(c.mode), uint16_t(c.sn), c.cmd))
+            TcpRig::write(rig.devCmd, Bytes(reply.begin(), reply.end()));
+    };
+    rig.proc->setDirection(1);
+    rig.proc->recv_zoneCmd(1, zones{});
+    ASSERT_TRUE(waitFor([&] { return !rig.sig->ofType(6).empty(); }, 20000));
+    ASSERT_EQ(rig.sig->zoneData.size(), 1u);
+    const zones& got = rig.sig->zoneData[0];
+    ASSERT_EQ(got.count, 1);
+    // Read back with the other direction, the lateral coordinates change sign.
+    EXPECT_EQ(got.entries[0].points[0].first, 1000);
+    EXPECT_EQ(got.entries[0].points[0].second, -100);
+    EXPECT_EQ(got.entries[0].points[1].second, -600);
 }
 
 TEST(RecvTcp, DeviceClosingTheDataConnectionIsReportedOnce) {
