@@ -4,13 +4,14 @@
 #include <QRegularExpression>
 
 #include "command_frame.h"
+#include "frame_splitter.h"
+#include "le_bytes.h"
+#include "zone_image.h"
 #include "zone_store.h"
 
 namespace sim {
 
 namespace {
-
-constexpr uint32_t kZoneReloadOffset = 0xFD0010AD;
 
 QString bodyText(const QByteArray& body) {
     const int nul = body.indexOf('\0');
@@ -57,13 +58,6 @@ QString quadText(const uint8_t q[4]) {
 CommandHandler::CommandHandler(DeviceState& state, ZoneStore& zones, const SimOptions& options)
     : m_state(state), m_zones(zones), m_options(options) {}
 
-QByteArray CommandHandler::payloadReply(uint16_t mode, uint16_t sn, const QByteArray& payload) const {
-    const std::vector<uint8_t> frame =
-        encode_command_frame(reply_code(mode), sn, reinterpret_cast<const uint8_t*>(payload.constData()),
-                             static_cast<size_t>(payload.size()));
-    return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size()));
-}
-
 std::vector<QByteArray> CommandHandler::handleFrame(uint16_t mode, uint16_t sn, const QByteArray& body,
                                                     CommandEffects& fx) {
     if (m_options.mute) return {};
@@ -81,37 +75,35 @@ std::vector<QByteArray> CommandHandler::handleFrame(uint16_t mode, uint16_t sn, 
             } else if (cmd == QLatin1String("LSTOPH")) {
                 fx.stopStream = true;
                 text = "LiDAR stop";
-            } else if (!queryReply(cmd).isEmpty()) {
-                text = queryReply(cmd).toLatin1();
+            } else if (const QString q = queryReply(cmd); !q.isEmpty()) {
+                text = q.toLatin1();
             } else if (cmd.startsWith(QLatin1String("LS"))) {
                 const SetResult r = applySet(cmd, fx);
                 text = r == SetResult::Ok ? "OK" : r == SetResult::Refused ? "NG" : "unsupport";
             } else {
                 text = "unsupport";
             }
-            return {payloadReply(mode, sn, text)};
+            return {encodeReplyFrame(mode, sn, text)};
         }
         case S_PACK: {
             const SetResult r = applySet(bodyText(body), fx);
-            return {payloadReply(mode, sn, r == SetResult::Ok ? QByteArray("OK") : QByteArray("NG"))};
+            return {encodeReplyFrame(mode, sn, r == SetResult::Ok ? QByteArray("OK") : QByteArray("NG"))};
         }
         case GS_PACK:
             // Also the second half of "LSZTP": whatever the body, the answer is the block.
-            return {payloadReply(mode, sn, m_state.blockBytes())};
+            return {encodeReplyFrame(mode, sn, m_state.blockBytes())};
         case KEEPALIVE_PACK: {
             // 44 bytes in all: the request's 32-byte payload comes back.
             QByteArray payload = body.left(32);
             payload.append(QByteArray(32 - payload.size(), '\0'));
-            return {payloadReply(mode, sn, payload)};
+            return {encodeReplyFrame(mode, sn, payload)};
         }
         case ZONE_READ_PACK:
         case ZONE_WRITE_PACK: {
             std::vector<QByteArray> replies = m_zones.handle(mode, sn, body);
-            if (mode == ZONE_WRITE_PACK && body.size() >= 8) {
-                const uint32_t offset = uint8_t(body[4]) | uint8_t(body[5]) << 8 | uint8_t(body[6]) << 16 |
-                                        uint32_t(uint8_t(body[7])) << 24;
-                if (offset == kZoneReloadOffset) fx.zonesChanged = true;
-            }
+            if (mode == ZONE_WRITE_PACK && body.size() >= 8 &&
+                le32(reinterpret_cast<const uint8_t*>(body.constData()) + 4) == kZoneReload)
+                fx.zonesChanged = true;
             return replies;
         }
         default:

@@ -53,8 +53,6 @@ public:
     QString queryReply(const QString& query) const;
 
 private:
-    QByteArray payloadReply(uint16_t mode, uint16_t sn, const QByteArray& payload) const;
-
     DeviceState& m_state;
     ZoneStore& m_zones;
     const SimOptions& m_options;

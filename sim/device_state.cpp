@@ -26,12 +26,12 @@ void putText(char* field, size_t size, const QString& text) {
     std::memcpy(field, bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
-void putIp(uint8_t* field, const QString& text) {
+}  // namespace
+
+void putIpv4(uint8_t field[4], const QString& text) {
     const quint32 v = QHostAddress(text).toIPv4Address();
     for (int i = 0; i < 4; ++i) field[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
 }
-
-}  // namespace
 
 DeviceState::DeviceState(const SimOptions& options) : m_model(options.model), m_fault(options.faultWord) {
     for (const QString& part : modelProperty(m_model, "rpm").split('|', Qt::SkipEmptyParts)) {
@@ -52,10 +52,10 @@ DeviceState::DeviceState(const SimOptions& options) : m_model(options.model), m_
                        : !options.tcpAddress.isEmpty() ? options.tcpAddress
                                                        : QStringLiteral("192.168.0.10");
     const quint16 port = options.udpPort ? options.udpPort : options.tcpPort ? options.tcpPort : 6543;
-    putIp(b.ip, ip);
-    putIp(b.mask, QStringLiteral("255.255.255.0"));
-    putIp(b.gateway, ip.section('.', 0, 2) + QStringLiteral(".1"));
-    putIp(b.uploadIp, QStringLiteral("127.0.0.1"));
+    putIpv4(b.ip, ip);
+    putIpv4(b.mask, QStringLiteral("255.255.255.0"));
+    putIpv4(b.gateway, ip.section('.', 0, 2) + QStringLiteral(".1"));
+    putIpv4(b.uploadIp, QStringLiteral("127.0.0.1"));
     b.uploadPort = port;
     b.lidarPort = port;
     b.rpm = static_cast<uint16_t>(m_rpms.empty() || rpmAllowed(600) ? 600 : m_rpms.front());

@@ -48,6 +48,9 @@ private:
     EEpromV101 m_block{};
 };
 
+// Stores an IPv4 address text as four octets, most significant first.
+void putIpv4(uint8_t field[4], const QString& text);
+
 // Looks up a model-table property without letting a table error escape.
 QString modelProperty(const QString& model, const char* key);
 

@@ -4,6 +4,13 @@
 
 namespace sim {
 
+QByteArray encodeReplyFrame(uint16_t requestMode, uint16_t sn, const QByteArray& payload) {
+    const std::vector<uint8_t> frame = encode_command_frame(
+        reply_code(requestMode), sn, reinterpret_cast<const uint8_t*>(payload.constData()),
+        static_cast<size_t>(payload.size()));
+    return QByteArray(reinterpret_cast<const char*>(frame.data()), static_cast<int>(frame.size()));
+}
+
 std::vector<ReceivedCommand> FrameSplitter::feed(const QByteArray& bytes) {
     m_held.append(bytes);
     std::vector<ReceivedCommand> out;

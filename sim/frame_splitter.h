@@ -2,7 +2,8 @@
 // Splits the bytes a scanner receives into commands: 'L','H' command frames
 // (CRC checked; a bad frame is dropped whole) and, on "uart" links, bare
 // command texts from 'L' to the first 'H'. The held bytes are bounded so a
-// peer sending garbage cannot grow the buffer.
+// peer sending garbage cannot grow the buffer. Also builds the reply frames
+// that go back.
 
 #include <QByteArray>
 #include <cstdint>
@@ -16,6 +17,10 @@ struct ReceivedCommand {
     uint16_t sn = 0;
     QByteArray body;  // frame body (padded length) or the command text
 };
+
+// The complete reply frame to a request of `requestMode`: reply code ~mode,
+// the request's sequence number, `payload` as the body.
+QByteArray encodeReplyFrame(uint16_t requestMode, uint16_t sn, const QByteArray& payload);
 
 class FrameSplitter {
 public:

@@ -2,13 +2,14 @@
 
 #include <cstring>
 
+#include "le_bytes.h"
+
 namespace sim {
 
 namespace {
 
 void put16(QByteArray& b, int at, uint16_t v) {
-    b[at] = static_cast<char>(v & 0xFF);
-    b[at + 1] = static_cast<char>(v >> 8);
+    put_le16(reinterpret_cast<uint8_t*>(b.data()) + at, v);
 }
 
 void putBytes(QByteArray& b, int at, const void* src, int n) {

@@ -136,7 +136,8 @@ int main(int argc, char** argv) {
     o.mute = parser.isSet(mute);
     o.zoneFault = parser.value(zoneFault);
     o.stateFile = parser.value(state);
-    if (parser.isSet(seed)) o.seed = parser.value(seed).toUInt();
+    if (parser.isSet(seed)) o.seed = parser.value(seed).toUInt(&ok);
+    if (!ok) return fail("--seed wants a whole number");
     o.logCommands = !parser.isSet(quiet);
 
     if (parser.isSet(dump)) {

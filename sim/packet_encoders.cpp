@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "crc32.h"
+#include "le_bytes.h"
 
 namespace sim {
 
@@ -19,29 +20,23 @@ public:
         if (summed) m_sum = static_cast<uint16_t>(m_sum + v);
     }
     void u16(int at, uint16_t v, bool summed) {
-        m_bytes[at] = static_cast<char>(v & 0xFF);
-        m_bytes[at + 1] = static_cast<char>(v >> 8);
+        put_le16(byteAt(at), v);
         if (summed) m_sum = static_cast<uint16_t>(m_sum + v);
     }
-    void u32(int at, uint32_t v) {
-        for (int i = 0; i < 4; ++i) m_bytes[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-    }
+    void u32(int at, uint32_t v) { put_le32(byteAt(at), v); }
     // Adds the u16 words of bytes [from, to) to the sum, as written so far.
     void sumWords(int from, int to) {
-        for (int at = from; at + 1 < to; at += 2) {
-            const uint16_t w = static_cast<uint8_t>(m_bytes[at]) | static_cast<uint8_t>(m_bytes[at + 1]) << 8;
-            m_sum = static_cast<uint16_t>(m_sum + w);
-        }
+        for (int at = from; at + 1 < to; at += 2) m_sum = static_cast<uint16_t>(m_sum + le16(byteAt(at)));
     }
     void magic(uint8_t low) { u8(0, low, false), u8(1, 0xFA, false); }
-    uint16_t sum() const { return m_sum; }
     QByteArray finish(int at) {
         u16(at, m_sum, false);
         return m_bytes;
     }
-    QByteArray& bytes() { return m_bytes; }
 
 private:
+    uint8_t* byteAt(int at) { return reinterpret_cast<uint8_t*>(m_bytes.data()) + at; }
+
     QByteArray m_bytes;
     uint16_t m_sum = 0;
 };
@@ -176,42 +171,32 @@ QByteArray encodeStatusPacket(uint8_t flags) {
     return b;
 }
 
-namespace {
-
-void putLe32(char* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<char>((v >> (8 * i)) & 0xFF);
-}
-
-}  // namespace
-
 QByteArray encodeLmsg(const StateRecord& r) {
     // Built in a plain array: the record has a fixed size.
-    char p[128] = {};
+    uint8_t p[128] = {};
     std::memcpy(p, "LMSG", 4);
-    putLe32(p + 4, r.sequence);
+    put_le32(p + 4, r.sequence);
     std::memcpy(p + 8, r.serialNumber, sizeof r.serialNumber);
-    putLe32(p + 28, r.rpm);
-    putLe32(p + 32, static_cast<uint32_t>(static_cast<int32_t>(r.temperatureTenths)));
-    putLe32(p + 36, r.supplyMillivolts);
-    putLe32(p + 40, r.faultWord);
-    putLe32(p + 48, static_cast<uint32_t>(r.zoneState));
-    return QByteArray(p, sizeof p);
+    put_le32(p + 28, r.rpm);
+    put_le32(p + 32, static_cast<uint32_t>(static_cast<int32_t>(r.temperatureTenths)));
+    put_le32(p + 36, r.supplyMillivolts);
+    put_le32(p + 40, r.faultWord);
+    put_le32(p + 48, static_cast<uint32_t>(r.zoneState));
+    return QByteArray(reinterpret_cast<const char*>(p), sizeof p);
 }
 
 QByteArray encodeAmRecord(const StateRecord& r) {
-    char p[32] = {};
+    uint8_t p[32] = {};
     p[0] = 'A';
     p[1] = 'M';
     p[2] = 1;  // record version
-    putLe32(p + 3, r.sequence);
-    putLe32(p + 9, r.faultWord);  // unaligned on purpose: the record's own layout
-    putLe32(p + 13, static_cast<uint32_t>(r.zoneState));
-    p[17] = static_cast<char>(r.rpm & 0xFF);
-    p[18] = static_cast<char>(r.rpm >> 8);
-    p[19] = static_cast<char>(r.temperatureTenths & 0xFF);
-    p[20] = static_cast<char>((r.temperatureTenths >> 8) & 0xFF);
-    putLe32(p + 28, crc32_words(p, 7));
-    return QByteArray(p, sizeof p);
+    put_le32(p + 3, r.sequence);
+    put_le32(p + 9, r.faultWord);  // unaligned on purpose: the record's own layout
+    put_le32(p + 13, static_cast<uint32_t>(r.zoneState));
+    put_le16(p + 17, r.rpm);
+    put_le16(p + 19, static_cast<uint16_t>(r.temperatureTenths));
+    put_le32(p + 28, crc32_words(p, 7));
+    return QByteArray(reinterpret_cast<const char*>(p), sizeof p);
 }
 
 }  // namespace sim

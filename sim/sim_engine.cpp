@@ -1,9 +1,5 @@
 #include "sim_engine.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-
 #include <QDateTime>
 #include <QUdpSocket>
 #include <cstdio>
@@ -83,8 +79,7 @@ bool SimEngine::open(QString* error) {
     // The link the scanner was started on is where it lives, whatever an
     // earlier session stored.
     if (!m_options.udpAddress.isEmpty()) {
-        const quint32 v = QHostAddress(m_options.udpAddress).toIPv4Address();
-        for (int i = 0; i < 4; ++i) m_state.block().ip[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
+        putIpv4(m_state.block().ip, m_options.udpAddress);
         m_state.block().lidarPort = m_options.udpPort;
         m_udp = new UdpLink(this, &m_faults, this);
         if (!m_udp->open(m_options.udpAddress, m_options.udpPort, m_state.block().uploadPort, error))
@@ -100,14 +95,13 @@ bool SimEngine::open(QString* error) {
     }
     if (m_options.heartbeat != HeartbeatKind::Off && !m_udp && m_tcp) {
         m_heartbeatSocket = new QUdpSocket(this);
-        m_heartbeatSocket->bind(QHostAddress(m_options.tcpAddress), 0);
-        const int fd = static_cast<int>(m_heartbeatSocket->socketDescriptor());
-        in_addr loopback{};
-        loopback.s_addr = htonl(INADDR_LOOPBACK);
-        const unsigned char ttl = 1, loop = 1;
-        setsockopt(fd, IPPROTO_IP, IP_MULTICAST_IF, &loopback, sizeof loopback);
-        setsockopt(fd, IPPROTO_IP, IP_MULTICAST_TTL, &ttl, sizeof ttl);
-        setsockopt(fd, IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop);
+        if (m_heartbeatSocket->bind(QHostAddress(m_options.tcpAddress), 0)) {
+            keepMulticastLocal(m_heartbeatSocket->socketDescriptor());
+        } else {
+            // Unbound, the socket would pick its own way out: no heartbeats.
+            delete m_heartbeatSocket;
+            m_heartbeatSocket = nullptr;
+        }
     }
     updateUdpTarget();
     m_clock.start();
@@ -197,7 +191,7 @@ void SimEngine::heartbeatTick() {
     if (m_udp) {
         m_udp->sendHeartbeat(datagram);
     } else if (m_heartbeatSocket) {
-        m_heartbeatSocket->writeDatagram(datagram, QHostAddress(QStringLiteral("225.225.225.225")), 6789);
+        sendHeartbeatFrom(*m_heartbeatSocket, datagram);
     }
 }
 

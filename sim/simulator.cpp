@@ -21,8 +21,9 @@ bool validateOptions(const SimOptions& options, QString* error) {
         if (error) *error = QStringLiteral("the legacy format is only spoken on --serial uart");
         return false;
     }
-    if (options.dropPercent < 0 || options.dropPercent > 100 || options.corruptPercent < 0 ||
-        options.corruptPercent > 100) {
+    // Written as "inside" tests so that NaN fails them too.
+    const auto percent = [](double v) { return v >= 0 && v <= 100; };
+    if (!percent(options.dropPercent) || !percent(options.corruptPercent)) {
         if (error) *error = QStringLiteral("--drop and --corrupt take a percentage 0..100");
         return false;
     }
@@ -103,7 +104,7 @@ int Simulator::fansSent() const {
 
 bool writeDump(const SimOptions& options, const QString& path, double seconds, QString* error) {
     if (!validateOptions(options, error)) return false;
-    if (seconds <= 0 || seconds > 3600) {
+    if (!(seconds > 0 && seconds <= 3600)) {  // NaN fails too
         if (error) *error = QStringLiteral("--seconds must lie in (0, 3600]");
         return false;
     }

@@ -11,8 +11,8 @@ namespace {
 constexpr quint16 kHeartbeatPort = 6789;
 const char* const kHeartbeatGroup = "225.225.225.225";
 
-// Heartbeats must never leave the machine: out through loopback, TTL 1,
-// looped back so listeners on this host (in the same namespace) see them.
+}  // namespace
+
 void keepMulticastLocal(qintptr fd) {
     in_addr loopback{};
     loopback.s_addr = htonl(INADDR_LOOPBACK);
@@ -22,7 +22,9 @@ void keepMulticastLocal(qintptr fd) {
     setsockopt(static_cast<int>(fd), IPPROTO_IP, IP_MULTICAST_LOOP, &loop, sizeof loop);
 }
 
-}  // namespace
+void sendHeartbeatFrom(QUdpSocket& socket, const QByteArray& datagram) {
+    socket.writeDatagram(datagram, QHostAddress(QString::fromLatin1(kHeartbeatGroup)), kHeartbeatPort);
+}
 
 UdpLink::UdpLink(CommandSink* sink, PacketFaults* faults, QObject* parent) : Link(sink, faults, parent) {}
 
@@ -96,8 +98,7 @@ void UdpLink::setStreamTarget(const QHostAddress& address, quint16 port) {
 }
 
 void UdpLink::sendHeartbeat(const QByteArray& datagram) {
-    if (m_main)
-        m_main->writeDatagram(datagram, QHostAddress(QString::fromLatin1(kHeartbeatGroup)), kHeartbeatPort);
+    if (m_main) sendHeartbeatFrom(*m_main, datagram);
 }
 
 }  // namespace sim

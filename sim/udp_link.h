@@ -11,6 +11,12 @@
 
 namespace sim {
 
+// Heartbeats must never leave the machine: out through loopback, TTL 1,
+// looped back so listeners on this host (in the same namespace) see them.
+void keepMulticastLocal(qintptr fd);
+// One heartbeat to 225.225.225.225:6789 from `socket`.
+void sendHeartbeatFrom(QUdpSocket& socket, const QByteArray& datagram);
+
 class UdpLink : public Link {
     Q_OBJECT
 public:

@@ -7,6 +7,8 @@
 
 #include "command_frame.h"
 #include "crc32.h"
+#include "frame_splitter.h"
+#include "le_bytes.h"
 #include "zone_image.h"
 
 namespace {
@@ -16,23 +18,15 @@ void putU32(QByteArray& b, uint32_t v) {
 }
 
 uint32_t getU32(const QByteArray& b, int at) {
-    const auto* p = reinterpret_cast<const uint8_t*>(b.constData()) + at;
-    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    return le32(reinterpret_cast<const uint8_t*>(b.constData()) + at);
 }
 
 uint16_t getU16(const QByteArray& b, int at) {
-    const auto* p = reinterpret_cast<const uint8_t*>(b.constData()) + at;
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+    return le16(reinterpret_cast<const uint8_t*>(b.constData()) + at);
 }
 
 uint32_t wordsCrc(const QByteArray& b) {
     return crc32_words(b.constData(), size_t(b.size()) / 4);
-}
-
-QByteArray frame(uint16_t mode, uint16_t sn, const QByteArray& payload) {
-    const std::vector<uint8_t> f = encode_command_frame(
-        reply_code(mode), sn, reinterpret_cast<const uint8_t*>(payload.constData()), size_t(payload.size()));
-    return QByteArray(reinterpret_cast<const char*>(f.data()), int(f.size()));
 }
 
 }  // namespace
@@ -45,8 +39,8 @@ ZoneStore::ZoneStore() {
 }
 
 std::vector<QByteArray> ZoneStore::handle(uint16_t mode, uint16_t sn, const QByteArray& body) {
-    if (mode == ZONE_READ_PACK) return {frame(mode, sn, handleRead(body))};
-    if (mode == ZONE_WRITE_PACK) return {frame(mode, sn, handleWrite(body))};
+    if (mode == ZONE_READ_PACK) return {sim::encodeReplyFrame(mode, sn, handleRead(body))};
+    if (mode == ZONE_WRITE_PACK) return {sim::encodeReplyFrame(mode, sn, handleWrite(body))};
     return {};
 }
 

@@ -13,22 +13,29 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstring>
 #include <memory>
 #include <thread>
 
 #include "command_frame.h"
+#include "command_handler.h"
 #include "crc32.h"
+#include "device_state.h"
 #include "eeprom.h"
 #include "frame_collect.h"
+#include "frame_splitter.h"
+#include "le_bytes.h"
 #include "legacy_decoder.h"
 #include "netguard.h"
 #include "packet_encoders.h"
+#include "qt_wait.h"
 #include "scan_decoder.h"
 #include "simulator.h"
 #include "transport.h"
 #include "uart_query.h"
-#include "qt_wait.h"
+#include "zone_image.h"
+#include "zone_store.h"
 
 namespace {
 
@@ -148,15 +155,14 @@ struct Reply {
 
 // Finds the framed reply with sequence number `sn` in a buffer.
 bool findReply(const Bytes& buf, uint16_t sn, Reply* out) {
-    for (size_t p = 0; p + 12 <= buf.size(); ++p) {
-        if (buf[p] != 'L' || buf[p + 1] != 'H') continue;
-        const uint16_t s = uint16_t(buf[p + 4] | buf[p + 5] << 8);
-        const uint16_t len = uint16_t(buf[p + 6] | buf[p + 7] << 8);
-        if (s != sn || p + 12 + len > buf.size()) continue;
-        out->code = uint16_t(buf[p + 2] | buf[p + 3] << 8);
-        out->sn = s;
-        out->payload = QByteArray(reinterpret_cast<const char*>(&buf[p + 8]), len);
-        out->length = size_t(len) + 12;
+    for (size_t p = 0; p + kFrameOverhead <= buf.size(); ++p) {
+        CommandFrameView view;
+        if (decode_command_frame(buf.data() + p, buf.size() - p, view) != 1 || !view.crcOk || view.sn != sn)
+            continue;
+        out->code = view.mode;
+        out->sn = view.sn;
+        out->payload = QByteArray(reinterpret_cast<const char*>(view.body), view.length);
+        out->length = view.frameLength;
         return true;
     }
     return false;
@@ -279,7 +285,7 @@ TEST(PacketEncoders, Fa99PutsDistancesBeforeEnergiesAndHas34ByteFrame) {
     EXPECT_EQ(got[0], 0x99);
     EXPECT_EQ(got[1], 0xFA);
     EXPECT_EQ(got[4], 10);
-    EXPECT_EQ(got[6] | got[7] << 8, 3600);
+    EXPECT_EQ(le16(&got[6]), 3600);
     EXPECT_EQ((Bytes{got[12], got[13], got[14], got[15]}), (Bytes{4, 3, 2, 1}));
     EXPECT_EQ((Bytes{got[32], got[33], got[34]}), (Bytes{0x02, 0x01, 3}));
 }
@@ -297,7 +303,7 @@ TEST(PacketEncoders, SegmentsSumHeaderWordsAndThreePointArrays) {
     ASSERT_EQ(c7.size(), 5u * 2 + 30);
     // Header words 1..13: 2 + 4 + 1 + (18000 + 0) + (36000 + 0) + (2 + 1) + 5 + 6 = 54021;
     // points: 1000 + 2000 + 0 + 9000 + 10 + 20 = 12030; total 66051 mod 65536 = 515.
-    EXPECT_EQ(c7[38] | c7[39] << 8, 515);
+    EXPECT_EQ(le16(&c7[38]), 515);
     EXPECT_EQ((Bytes{c7[28], c7[29], c7[32], c7[33], c7[34], c7[35], c7[36], c7[37]}),
               (Bytes{0xE8, 0x03, 0x00, 0x00, 0x28, 0x23, 10, 20}));
 
@@ -305,7 +311,7 @@ TEST(PacketEncoders, SegmentsSumHeaderWordsAndThreePointArrays) {
     ASSERT_EQ(aa.size(), 5u * 2 + 50);
     EXPECT_EQ(aa[0], 0xAA);
     // The header's 20 trailing bytes are zero, so the sum is the same.
-    EXPECT_EQ(aa[58] | aa[59] << 8, 515);
+    EXPECT_EQ(le16(&aa[58]), 515);
 }
 
 TEST(PacketEncoders, LegacyFaceAndStatusPacket) {
@@ -331,8 +337,7 @@ TEST(PacketEncoders, StateRecordsCarryFaultAndZoneWhereTheMainWindowReadsThem) {
     EXPECT_EQ(am[1], 'M');
     EXPECT_EQ((Bytes{am[9], am[10], am[11], am[12]}), (Bytes{0x01, 0x40, 0, 0}));
     EXPECT_EQ((Bytes{am[13], am[14], am[15], am[16]}), (Bytes{3, 0, 0, 0}));
-    const uint32_t crc = am[28] | am[29] << 8 | am[30] << 16 | uint32_t(am[31]) << 24;
-    EXPECT_EQ(crc, crc32_words(am.data(), 7));
+    EXPECT_EQ(le32(&am[28]), crc32_words(am.data(), 7));
 }
 
 // ---------------------------------------------------------------- dump
@@ -392,6 +397,146 @@ TEST(DumpOptions, LegacyIsRefusedOnNetworkLinksAndOddFanWidthsAreRefused) {
     EXPECT_FALSE(sim::validateOptions(w, nullptr));
 }
 
+TEST(DumpOptions, PercentagesAndSecondsOutsideTheirRangeOrNotANumberAreRefused) {
+    sim::SimOptions o;
+    o.dropPercent = std::nan("");
+    QString error;
+    EXPECT_FALSE(sim::validateOptions(o, &error));
+    EXPECT_FALSE(error.isEmpty());
+    o.dropPercent = 0;
+    o.corruptPercent = 101;
+    EXPECT_FALSE(sim::validateOptions(o, nullptr));
+
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("nan.dump"));
+    for (double seconds : {std::nan(""), 0.0, -1.0, 3601.0}) {
+        error.clear();
+        EXPECT_FALSE(sim::writeDump(sim::SimOptions(), path, seconds, &error)) << seconds;
+        EXPECT_FALSE(error.isEmpty());
+    }
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+// ---------------------------------------------------------------- bytes from a peer
+
+namespace {
+
+QByteArray frameBytes(uint16_t mode, uint16_t sn, std::string_view body) {
+    const Bytes f = encode_command_frame(mode, sn, body);
+    return QByteArray(reinterpret_cast<const char*>(f.data()), static_cast<int>(f.size()));
+}
+
+}  // namespace
+
+TEST(FrameSplitter, FrameInPiecesIsJoinedAndOneWithABadCrcIsDroppedWhole) {
+    sim::FrameSplitter splitter(false);
+    const QByteArray good = frameBytes(GS_PACK, 5, "xxxxxx");
+    EXPECT_TRUE(splitter.feed(good.left(7)).empty());
+    std::vector<sim::ReceivedCommand> got = splitter.feed(good.mid(7));
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_TRUE(got[0].isFrame);
+    EXPECT_EQ(got[0].mode, GS_PACK);
+    EXPECT_EQ(got[0].sn, 5);
+
+    QByteArray bad = good;
+    bad[bad.size() - 1] = static_cast<char>(bad[bad.size() - 1] ^ 0xFF);
+    got = splitter.feed(bad + frameBytes(C_PACK, 6, "LSTARH"));
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].sn, 6);
+    EXPECT_EQ(splitter.droppedFrames(), 1);
+}
+
+TEST(FrameSplitter, GarbageAndImpossibleLengthsAreSkippedAndTheNextFrameIsFound) {
+    sim::FrameSplitter splitter(false);
+    // 'L','H' headers announcing more than any frame may carry, stray 'L's
+    // and binary noise, far more of it than the splitter ever holds.
+    QByteArray garbage;
+    for (int i = 0; i < 4000; ++i) garbage.append(QByteArray("LH\x43\x00\x01\x00\xFF\xFFL\x00\x80", 11));
+    EXPECT_TRUE(splitter.feed(garbage).empty());
+    const std::vector<sim::ReceivedCommand> got = splitter.feed(frameBytes(GS_PACK, 9, "xxxxxx"));
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].sn, 9);
+}
+
+TEST(FrameSplitter, TextCommandsOnlyOnUartLinksAndNeverOverlong) {
+    sim::FrameSplitter uart(true);
+    const QByteArray overlong = "L" + QByteArray(200, 'A') + "H";
+    std::vector<sim::ReceivedCommand> got = uart.feed(overlong + "LSTARH");
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_FALSE(got[0].isFrame);
+    EXPECT_EQ(got[0].body, QByteArray("LSTARH"));
+
+    sim::FrameSplitter framed(false);
+    EXPECT_TRUE(framed.feed("LSTARH").empty());
+}
+
+TEST(CommandHandler, MalformedSetArgumentsAreRefusedAndLeaveTheBlockAlone) {
+    sim::SimOptions o;
+    o.logCommands = false;
+    sim::DeviceState state(o);
+    ZoneStore zones;
+    sim::CommandHandler handler(state, zones, o);
+    const QByteArray before = state.blockBytes();
+    for (const char* cmd : {"LSRPM:H",
+                            "LSRPM:99999999999H",
+                            "LSRPM:-600H",
+                            "LSDID:4294967296H",
+                            "LSUDP:1.2.3 255.0.0.0 1.2.3.1 6543H",
+                            "LSUDP:1.2.3.4 255.0.0.0 1.2.3.1 0H",
+                            "LSUDP:1.2.3.4 255.0.0.0 1.2.3.1 065536H",
+                            "LSUDP:1.2.3.1000 255.0.0.0 1.2.3.1 6543H",
+                            "LSDST:1.2.3.4H",
+                            "LSOUT:zz0000000000000000000000H",
+                            "LSOUT:0102H",
+                            "LSPNP:H",
+                            "LSPNP:12a4H",
+                            "LSCCW:2H",
+                            "LSZIR:1,70000H",
+                            "LSZIR:2,100H",
+                            "LSAZN:10H",
+                            "LSAF:100H",
+                            "LSFIR:100H",
+                            "LSBPS:100H"}) {
+        sim::CommandEffects fx;
+        EXPECT_EQ(handler.applySet(QString::fromLatin1(cmd), fx), sim::CommandHandler::SetResult::Refused)
+            << cmd;
+        EXPECT_FALSE(fx.blockChanged) << cmd;
+        EXPECT_FALSE(fx.moveAddress) << cmd;
+    }
+    EXPECT_EQ(state.blockBytes(), before);
+
+    sim::CommandEffects fx;
+    EXPECT_EQ(handler.applySet(QStringLiteral("LSNOPE:1H"), fx), sim::CommandHandler::SetResult::Unknown);
+    EXPECT_EQ(handler.applySet(QStringLiteral("\x01\xFF"), fx), sim::CommandHandler::SetResult::Unknown);
+}
+
+TEST(CommandHandler, ShortZoneRequestsGetAReplyAndChangeNothing) {
+    sim::SimOptions o;
+    sim::DeviceState state(o);
+    ZoneStore zones;
+    sim::CommandHandler handler(state, zones, o);
+    const QByteArray image = zones.image();
+    for (int size : {0, 3, 8, 11}) {
+        sim::CommandEffects fx;
+        const std::vector<QByteArray> replies =
+            handler.handleFrame(ZONE_WRITE_PACK, 1, QByteArray(size, '\xAD'), fx);
+        ASSERT_EQ(replies.size(), 1u) << size;
+        Reply r;
+        ASSERT_TRUE(findReply(bytesOf(replies[0]), 1, &r));
+        ASSERT_GE(r.payload.size(), 12);
+        EXPECT_EQ(le32(reinterpret_cast<const uint8_t*>(r.payload.constData()) + 8),
+                  uint32_t(ZoneStore::ResultShortRequest));
+        EXPECT_FALSE(fx.zonesChanged);
+
+        const std::vector<QByteArray> read =
+            handler.handleFrame(ZONE_READ_PACK, 2, QByteArray(size, '\x01'), fx);
+        ASSERT_EQ(read.size(), 1u);
+        ASSERT_TRUE(findReply(bytesOf(read[0]), 2, &r));
+        EXPECT_EQ(le32(reinterpret_cast<const uint8_t*>(r.payload.constData())), 0u);  // no usable image
+    }
+    EXPECT_EQ(zones.image(), image);
+}
+
 // ---------------------------------------------------------------- UDP
 
 TEST(SimUdp, ParameterBlockSpeedChangeAndRefusal) {
@@ -443,9 +588,7 @@ TEST(SimUdp, StreamsRevolutionsToTheSourceOfLsats) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     ensureApp();
     const quint16 port = nextPort();
-    sim::SimOptions o = udpOptions(port);
-    o.faultWord = 0x4001;
-    sim::Simulator s(o);
+    sim::Simulator s(udpOptions(port));
     ASSERT_TRUE(s.start());
     UdpClient client("127.0.0.2", port);
     Reply r;
@@ -483,12 +626,9 @@ TEST(SimUdp, StateRecordCarriesTheFaultWord) {
     t.start();
     while (c.records == 0 && t.elapsed() < 5000) client.collect(c, 200, 1000);
     ASSERT_EQ(c.lastRecord.size(), 128);
-    uint32_t fault = 0;
-    int32_t zone = 0;
-    std::memcpy(&fault, c.lastRecord.constData() + 40, 4);
-    std::memcpy(&zone, c.lastRecord.constData() + 48, 4);
-    EXPECT_EQ(fault, 0x4001u);
-    EXPECT_EQ(zone, 0);  // TQX-H540-S has zones; active zone 0
+    const auto* record = reinterpret_cast<const uint8_t*>(c.lastRecord.constData());
+    EXPECT_EQ(le32(record + 40), 0x4001u);
+    EXPECT_EQ(static_cast<int32_t>(le32(record + 48)), 0);  // TQX-H540-S has zones; active zone 0
 }
 
 TEST(SimUdp, RefuseMuteAndBadCrc) {
@@ -608,13 +748,13 @@ TEST_P(HeartbeatKinds, ArrivesOnTheMulticastGroup) {
         EXPECT_EQ(std::memcmp(buf, "LiDA\x01\x01\x00\x00", 8), 0);
         EXPECT_STREQ(reinterpret_cast<char*>(buf + 16), "VT2401A0001");
         EXPECT_EQ((Bytes{buf[60], buf[61], buf[62], buf[63]}), (Bytes{127, 0, 0, 2}));
-        EXPECT_EQ(buf[78] | buf[79] << 8, port);
+        EXPECT_EQ(le16(buf + 78), port);
     } else if (size == 80) {
         EXPECT_EQ(std::memcmp(buf + 4, "LiDA", 4), 0);
         EXPECT_EQ((Bytes{buf[10], buf[11], buf[12], buf[13]}), (Bytes{127, 0, 0, 2}));
     } else {
         EXPECT_EQ(std::memcmp(buf, "LiDA", 4), 0);
-        EXPECT_EQ(buf[56] | buf[57] << 8, port);
+        EXPECT_EQ(le16(buf + 56), port);
     }
 }
 
