@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "cli_common.h"
+#include "link_open.h"
 #include "metatypes.h"
 #include "model_table.h"
 #include "recorder.h"
@@ -90,60 +91,57 @@ bool Session::open(const LinkAddress& link, std::string& error) {
     const QString address = QString::fromStdString(link.address);
     int recvPortBaud = 0;
 
-    if (link.type == "UART" || link.type == "VPC") {
-        const int h = open_serial(link.address, link.baud);
-        if (h < 1) {
+    const bool serial = link.type == "UART" || link.type == "VPC";
+    const int portBaud = serial ? link.baud : link.port;
+    const LinkOpenResult opened = open_link(link.type, link.address, portBaud, link.localPort);
+    switch (opened.status) {
+        case LinkOpenStatus::Ok:
+            break;
+        case LinkOpenStatus::SerialOpenFailed:
             error = "com open err: cannot open " + link.address +
-                    (h == 0 ? " (" + std::string(std::strerror(errno)) + ")"
-                            : " at " + std::to_string(link.baud) + " baud");
+                    (opened.serialResult == 0 ? " (" + std::string(std::strerror(errno)) + ")"
+                                              : " at " + std::to_string(link.baud) + " baud");
             return false;
-        }
-        m_dataHandle = h;
-        recvPortBaud = link.baud;
-    } else {
-        if (!host_answers_ping(link.address, 100)) {
+        case LinkOpenStatus::Unreachable:
             error = "Current gateway unreachable! (" + link.address + " does not answer ping)";
             return false;
-        }
-        if (link.type == "UDP") {
-            int bound = 0;
-            const int sock = udp_open(link.localPort, bound);
-            if (sock <= 0) {
-                error = sock == -2
-                            ? "local UDP ports " + std::to_string(link.localPort) + ".." +
-                                  std::to_string(link.localPort + 100) + " are all in use"
-                            : "socket bind failed! (local UDP port " + std::to_string(link.localPort) + ")";
+        case LinkOpenStatus::UdpPortsInUse:
+            error = "local UDP ports " + std::to_string(link.localPort) + ".." +
+                    std::to_string(link.localPort + 100) + " are all in use";
+            return false;
+        case LinkOpenStatus::UdpBindFailed:
+            error = "socket bind failed! (local UDP port " + std::to_string(link.localPort) + ")";
+            return false;
+        case LinkOpenStatus::TcpConnectFailed:
+            error = "tcp socket connect failed! (" + link.address + ":" + std::to_string(link.port) +
+                    " and " + std::to_string(link.port + 1) + ")";
+            return false;
+        case LinkOpenStatus::UnknownType:
+            error = "unknown link type " + link.type;
+            return false;
+    }
+    m_dataHandle = opened.dataHandle;
+    if (serial) {
+        recvPortBaud = link.baud;
+    } else if (link.type == "UDP") {
+        if (opened.boundPort != link.localPort) {
+            if (link.localGiven) {
+                // An explicit local port is a promise to whoever set up the scanner's upload
+                // address; silently taking another would lose the stream.
+                close_link(opened.dataHandle, true);
+                m_dataHandle = 0;
+                error = "local UDP port " + std::to_string(link.localPort) + " is already in use";
                 return false;
             }
-            if (bound != link.localPort) {
-                if (link.localGiven) {
-                    // An explicit local port is a promise to whoever set up the scanner's upload
-                    // address; silently taking another would lose the stream.
-                    close_link(sock, true);
-                    error = "local UDP port " + std::to_string(link.localPort) + " is already in use";
-                    return false;
-                }
-                std::fprintf(
-                    stderr,
-                    "vantrel-cli: The current port %d is already occupied, reassign the new port as %d\n",
-                    link.localPort, bound);
-            }
-            m_localPort = bound;
-            m_dataHandle = sock;
-            recvPortBaud = link.port;
-        } else {
-            const int cmd = tcp_connect(link.address, link.port);
-            const int data = cmd > 0 ? tcp_connect(link.address, link.port + 1) : -1;
-            if (cmd <= 0 || data <= 0) {
-                if (cmd > 0) close_link(cmd, true);
-                error = "tcp socket connect failed! (" + link.address + ":" + std::to_string(link.port) +
-                        " and " + std::to_string(link.port + 1) + ")";
-                return false;
-            }
-            m_tcpCmdSocket = cmd;
-            m_dataHandle = data;
-            recvPortBaud = link.port + 1;
+            std::fprintf(
+                stderr, "vantrel-cli: The current port %d is already occupied, reassign the new port as %d\n",
+                link.localPort, opened.boundPort);
         }
+        m_localPort = opened.boundPort;
+        recvPortBaud = link.port;
+    } else {
+        m_tcpCmdSocket = opened.cmdHandle;
+        recvPortBaud = link.port + 1;
     }
     m_closed = false;
 

@@ -23,6 +23,7 @@
 #include "graphics_item_data.h"
 #include "heartbeatproc.h"
 #include "le_bytes.h"
+#include "link_open.h"
 #include "model_table.h"
 #include "page_dev.h"
 #include "page_lidar.h"
@@ -419,63 +420,50 @@ void MainPage::recv_start(QString type, QString ip_com, int port_baud, int remot
     m_ipCom = ip_com;
     m_portBaud = port_baud;
     m_localPort = remote_port;
-    const std::string ip = ip_com.toStdString();
-
-    if (isSerial(type)) {
-        const int handle = open_serial(ip, port_baud);
-        if (handle < 1) {
+    const LinkOpenResult link = open_link(type.toStdString(), ip_com.toStdString(), port_baud, m_localPort);
+    switch (link.status) {
+        case LinkOpenStatus::Ok:
+            break;
+        case LinkOpenStatus::SerialOpenFailed:
             showMessage(tr("error"), tr("com open err"));
             recv_wait(false);
             return;
-        }
-        m_dataHandle = handle;
-        if (m_pageDev) m_pageDev->setSerialHandle(handle);
-    } else if (type == QLatin1String("UDP")) {
-        if (!host_answers_ping(ip, kPingTimeoutMs)) {
+        case LinkOpenStatus::Unreachable:
             showMessage(tr("error"), tr("Current gateway unreachable!"));
             recv_wait(false);
             return;
-        }
-        int bound = 0;
-        const int sock = udp_open(m_localPort, bound);
-        if (sock < 0) {
+        case LinkOpenStatus::UdpBindFailed:
+        case LinkOpenStatus::UdpPortsInUse:
             showMessage(tr("error"), tr("socket bind failed!"));
             recv_wait(false);
             return;
-        }
-        if (bound != m_localPort) {
-            showMessage(tr("warm"), tr("The current port %1 is already occupied, reassign the new port as %2")
-                                        .arg(m_localPort)
-                                        .arg(bound));
-            m_localPort = bound;
-        }
-        m_dataHandle = sock;
-    } else if (type == QLatin1String("TCP")) {
-        if (!host_answers_ping(ip, kPingTimeoutMs)) {
-            showMessage(tr("error"), tr("Current gateway unreachable!"));
-            recv_wait(false);
-            return;
-        }
-        const int cmd = tcp_connect(ip, port_baud);
-        const int data = cmd > 0 ? tcp_connect(ip, port_baud + 1) : -1;
-        if (cmd <= 0 || data <= 0) {
-            close_link(cmd, true);
-            close_link(data, true);
+        case LinkOpenStatus::TcpConnectFailed:
             showMessage(tr("error"), tr("tcp socket connect failed!"));
             recv_wait(false);
             return;
-        }
-        m_tcpCmdSocket = cmd;
-        m_tcpDataSocket = data;
-        m_receiver->setCommandLink(cmd, port_baud);
-        m_receiver->recv_Init(QStringLiteral("TCP"), data, ip_com, port_baud + 1);
+        case LinkOpenStatus::UnknownType:
+            recv_wait(false);
+            return;
+    }
+
+    if (type == QLatin1String("TCP")) {
+        m_tcpCmdSocket = link.cmdHandle;
+        m_tcpDataSocket = link.dataHandle;
+        m_receiver->setCommandLink(link.cmdHandle, port_baud);
+        m_receiver->recv_Init(QStringLiteral("TCP"), link.dataHandle, ip_com, port_baud + 1);
         startWorkers();
-        emit SendInit(QStringLiteral("TCP"), cmd, ip_com, port_baud);
+        emit SendInit(QStringLiteral("TCP"), link.cmdHandle, ip_com, port_baud);
         emit sig_linkChanged(true);
         return;
-    } else {
-        recv_wait(false);
-        return;
+    }
+    m_dataHandle = link.dataHandle;
+    if (isSerial(type)) {
+        if (m_pageDev) m_pageDev->setSerialHandle(link.dataHandle);
+    } else if (link.boundPort != m_localPort) {
+        showMessage(tr("warm"), tr("The current port %1 is already occupied, reassign the new port as %2")
+                                    .arg(m_localPort)
+                                    .arg(link.boundPort));
+        m_localPort = link.boundPort;
     }
 
     m_receiver->recv_Init(type, m_dataHandle, ip_com, port_baud);

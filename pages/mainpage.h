@@ -49,7 +49,6 @@ public:
     static constexpr const char* kVersion = "V1.7.3.4";
     static constexpr int kDefaultLocalPort = 6668;
     static constexpr int kHeartbeatPort = 6789;
-    static constexpr int kPingTimeoutMs = 100;
 
     // Bits of stateFlags.
     static constexpr int kBlockReceived = 0x2;
