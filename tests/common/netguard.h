@@ -12,13 +12,17 @@ namespace testsupport {
 // Names of the interfaces that are up and are not loopback; empty inside the namespace.
 std::string nonLoopbackInterfacesUp();
 
+// A TCP socket listening on 127.0.0.1 at a port the kernel picks (stored in
+// `port`); the caller closes it.
+int listenLoopbackTcp(int& port);
+
 }  // namespace testsupport
 
 // Put at the top of every test that opens a socket.
-#define VANTREL_REQUIRE_PRIVATE_NETWORK()                                                              \
-    do {                                                                                             \
-        const std::string up_ = testsupport::nonLoopbackInterfacesUp();                              \
-        if (!up_.empty())                                                                            \
-            GTEST_SKIP() << "SKIPPED: network interfaces up besides loopback (" << up_                \
-                         << "); run this test through scripts/test or scripts/netns";                 \
+#define VANTREL_REQUIRE_PRIVATE_NETWORK()                                              \
+    do {                                                                               \
+        const std::string up_ = testsupport::nonLoopbackInterfacesUp();                \
+        if (!up_.empty())                                                              \
+            GTEST_SKIP() << "SKIPPED: network interfaces up besides loopback (" << up_ \
+                         << "); run this test through scripts/test or scripts/netns";  \
     } while (0)

@@ -8,27 +8,10 @@
 #include "netguard.h"
 #include "transport.h"
 
-namespace {
-
-// A listening TCP socket on loopback; returns its port.
-int listenOn(int& sock) {
-    sock = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(sock, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(sock, 4);
-    socklen_t len = sizeof a;
-    ::getsockname(sock, reinterpret_cast<sockaddr*>(&a), &len);
-    return ntohs(a.sin_port);
-}
-
-}  // namespace
-
 TEST(OpenLink, TcpPairWithTheDataPortRefusedLeavesNothingOpen) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
-    int listener = -1;
-    const int port = listenOn(listener);  // P listens; P + 1 is (almost surely) closed
+    int port = 0;
+    const int listener = testsupport::listenLoopbackTcp(port);  // P listens; P + 1 is (almost surely) closed
     const LinkOpenResult r = open_link("TCP", "127.0.0.1", port, 0);
     EXPECT_EQ(r.status, LinkOpenStatus::TcpConnectFailed);
     EXPECT_EQ(r.cmdHandle, 0);

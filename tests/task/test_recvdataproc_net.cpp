@@ -346,26 +346,13 @@ TEST(RecvUdpZones, LateZoneReplyWithoutARunningOperationIsIgnored) {
 
 namespace {
 
-int listenLoopback(int& port) {
-    const int s = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::listen(s, 1);
-    socklen_t len = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
-    port = ntohs(a.sin_port);
-    return s;
-}
-
 // Both TCP connections: the receiver's ends and the fake scanner's ends.
 struct TcpRig {
     TcpRig() {
         ensureApp();
         int cmdPort = 0, dataPort = 0;
-        const int lc = listenLoopback(cmdPort);
-        const int ld = listenLoopback(dataPort);
+        const int lc = testsupport::listenLoopbackTcp(cmdPort);
+        const int ld = testsupport::listenLoopbackTcp(dataPort);
         cmdSock = tcp_connect("127.0.0.1", cmdPort);
         dataSock = tcp_connect("127.0.0.1", dataPort);
         devCmd = ::accept(lc, nullptr, nullptr);
