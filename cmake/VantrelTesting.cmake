@@ -10,11 +10,14 @@ function(vantrel_add_gtest target)
   endif()
   add_executable(${target} ${ARG_SOURCES})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} vantrel_testsupport GTest::gtest GTest::gmock GTest::gtest_main)
-  set(env "QT_QPA_PLATFORM=offscreen;VANTREL_TEST_DATA=${PROJECT_SOURCE_DIR}/tests/data")
+  # One environment entry only: gtest_discover_tests flattens a list here,
+  # so anything else a test needs arrives as a compile definition.
+  target_compile_definitions(${target} PRIVATE VANTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   if(VANTREL_SANITIZE MATCHES "thread")
-    list(APPEND env "TSAN_OPTIONS=suppressions=${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common/tsan_options.cpp)
+    target_compile_definitions(${target} PRIVATE VANTREL_TSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/tsan.supp")
   endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT "${env}")
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endfunction()

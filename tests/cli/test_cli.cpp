@@ -214,9 +214,7 @@ TEST_F(CliDecode, HelpPrintsUsage) {
 namespace {
 
 QString testDataDir() {
-    const QByteArray env = qgetenv("VANTREL_TEST_DATA");
-    if (!env.isEmpty()) return QString::fromLocal8Bit(env);
-    return QString::fromLocal8Bit(__FILE__).section('/', 0, -3) + QStringLiteral("/data");
+    return QStringLiteral(VANTREL_TEST_DATA_DIR);
 }
 
 // One turn of ten 36-degree fans in five packet families, starting at 0.

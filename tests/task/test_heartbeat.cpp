@@ -20,7 +20,8 @@
 #include "netguard.h"
 #include "qt_wait.h"
 
-// ThreadSanitizer runs read tests/tsan.supp (Qt-internal hand-overs only).
+// ThreadSanitizer builds link tests/common/tsan_options.cpp, which points the
+// runtime at tests/tsan.supp (Qt-internal hand-overs only).
 
 namespace {
 
