@@ -6,8 +6,10 @@
 #include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
+#include <optional>
 #include <string>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "model_table.h"
 #include "param_file.h"
@@ -266,22 +268,45 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
         if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
     });
+    std::optional<quint32> writtenCrc;
+    QObject::connect(r, &RecvDataProc::sig_zoneImageCrc, &session, [&](int type, quint32 crc) {
+        if (type == 7) writtenCrc = crc;
+    });
+    // A write that was started is on the audit trail however it ended.
+    auto audited = [&](const char* outcome, const std::string& detail, int rc) {
+        if (!write) return rc;
+        AuditRecord record = sessionAuditRecord(session, audit::kZoneWrite);
+        record.command = QString::fromStdString(path);
+        record.outcome = QLatin1String(outcome);
+        record.detail = QString::fromStdString(detail);
+        if (std::strcmp(outcome, audit::kSucceeded) == 0) record.imageCrc = writtenCrc;
+        recordAudit(kCmd, record);
+        return rc;
+    };
 
     r->recv_zoneCmd(write ? 2 : 1, *list);
     waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
     if (!finished) {
         // Cancel so the receiver does not act on a late reply while the link closes.
         r->recv_zoneCmd(0, zones{});
-        if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
-        if (gaveUp)
-            return printError(kCmd, "the scanner stopped answering during the transfer"), ExitNoAnswer;
-        return printError(kCmd, "the transfer did not finish in time"), ExitFailure;
+        if (interrupted())
+            return printError(kCmd, "interrupted"), audited(audit::kFailed, "interrupted", ExitInterrupted);
+        if (gaveUp) {
+            printError(kCmd, "the scanner stopped answering during the transfer");
+            return audited(audit::kNoAnswer, "the scanner stopped answering during the transfer",
+                           ExitNoAnswer);
+        }
+        printError(kCmd, "the transfer did not finish in time");
+        return audited(audit::kFailed, "the transfer did not finish in time", ExitFailure);
     }
     if (write ? result <= 0 : result != 1) {
-        printError(kCmd, std::string(write ? "write zone failed" : "read zone failed") +
-                             (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
-        return ExitFailure;
+        const std::string why =
+            std::string(write ? "write zone failed" : "read zone failed") +
+            (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure);
+        printError(kCmd, why);
+        return audited(audit::kFailed, why, ExitFailure);
     }
+    audited(audit::kSucceeded, "result " + std::to_string(result), ExitOk);
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -96,6 +96,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     createWorkers();
     connectWorkers();
     connectPeerPages();
+    setupRights();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -222,10 +223,6 @@ void MainPage::on_pb_dev_clicked() {
 
 void MainPage::on_pb_config_clicked() {
     showPage(m_pageConfig);
-}
-
-void MainPage::on_pb_right_clicked() {
-    // Rights management opens the login dialog once it exists.
 }
 
 void MainPage::on_pb_showmax_clicked() {

@@ -18,6 +18,7 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "devconninfo.h"
@@ -28,6 +29,9 @@
 
 class QAbstractButton;
 class QThread;
+class Dialog_Audit;
+class Dialog_Login;
+struct AuditRecord;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
@@ -89,6 +93,11 @@ public:
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+    // The login's right level (statusValue, message type 17) and its dialogs;
+    // each dialog is null until first opened.
+    int rightLevel() const { return m_statusValue; }
+    Dialog_Login* loginDialog() const { return m_loginDialog; }
+    Dialog_Audit* auditDialog() const { return m_auditDialog; }
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -133,6 +142,11 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    // Audit trail: a command's outcome from the sender, a zone image's CRC
+    // from the receiver, and the trail's dialog (mainpage_rights.cpp).
+    void recv_cmdOutcome(int mode, QString cmd, int outcome);
+    void recv_zoneImageCrc(int type, quint32 crc);
+    void recv_showAudit();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
@@ -225,4 +239,16 @@ private:
     bool m_isPlayback = false;
     QString m_lastRefused;
     std::unique_ptr<ZoneDef> m_exportImage;
+
+    // ---- rights and audit trail (mainpage_rights.cpp)
+    void setupRights();
+    // Stores the level and hands it to every widget that takes one.
+    void applyRightLevel(int level);
+    AuditRecord auditRecord(const char* operation) const;
+    void auditZoneResult(int type, const QByteArray& data);
+    Dialog_Login* m_loginDialog = nullptr;
+    Dialog_Audit* m_auditDialog = nullptr;
+    std::optional<quint32> m_zoneCrc;         // of the transfer that just ended
+    std::optional<quint32> m_writtenZoneCrc;  // a zone write waiting for its read-back
+    bool m_auditFailureShown = false;
 };

@@ -119,8 +119,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             // Algorithm-box status: routed to the algorithm-box page once it exists.
             break;
         case 17:
-            m_statusValue = decimal(data);
-            m_pageLidar->setStatusValue(m_statusValue);
+            applyRightLevel(decimal(data));
             break;
         default:
             break;

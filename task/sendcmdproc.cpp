@@ -136,10 +136,14 @@ void SendCmdProc::sendFrame(uint16_t mode, uint16_t sn, const std::string& body,
 
     if (isNetwork()) {
         // A restarting scanner does not answer.
-        if (body == kCmdRestart) return;
+        if (body == kCmdRestart) {
+            if (trackIt) emit sig_cmdOutcome(mode, QString::fromLocal8Bit(body.c_str()), CmdSent);
+            return;
+        }
         // The scanner answers from its new address, where the receiver is not listening yet.
         if (contains(body, "LSUDP")) {
             emit sig_data(14, bytes(body));
+            if (trackIt) emit sig_cmdOutcome(mode, QString::fromLocal8Bit(body.c_str()), CmdSent);
             return;
         }
     }
@@ -168,6 +172,7 @@ void SendCmdProc::track(uint16_t mode, uint16_t sn, const std::vector<uint8_t>& 
         m_tracked.back() = entry;
     } else {
         qDebug("mode 0x%x sn %u sent untracked, another command is outstanding", mode, sn);
+        emit sig_cmdOutcome(mode, commandText(entry), CmdSent);
     }
 }
 
@@ -186,6 +191,7 @@ void SendCmdProc::uartExchange(const std::string& cmd) {
     UartCommandRow row;
     if (!uart_command_row(cmd, row)) {
         uartWriteBare(cmd);
+        emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), CmdSent);
     } else {
         std::string value;
         bool answered = false;
@@ -196,10 +202,13 @@ void SendCmdProc::uartExchange(const std::string& cmd) {
         }
         if (!answered) {
             emit sig_data(13, bytes(cmd));
+            if (!row.isQuery) emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), CmdNoAnswer);
         } else if (row.isQuery) {
             parse_query_value(cmd, value, block);
         } else {
             qDebug("%s status %s", cmd.c_str(), value.c_str());
+            const bool refused = value == "NG" || value == "unsupport";
+            emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), refused ? CmdRefused : CmdAccepted);
             if (contains(cmd, "LSBPS") || contains(cmd, "LSZTP") || contains(cmd, "LSZIR")) {
                 // The main window re-targets the link on 14; a refused baud rate
                 // change must not make it reopen the port at a rate the scanner
@@ -329,6 +338,7 @@ void SendCmdProc::cmdReissued() {
             const QString text = commandText(entry);
             m_tracked.erase(m_tracked.begin() + long(i));
             emit sig_respondFinish(mode, text, kRespondShowSeconds);
+            emit sig_cmdOutcome(mode, text, CmdNoAnswer);
             if (m_tracked.empty()) emit sig_wait(false);
         }
     }
@@ -347,6 +357,7 @@ void SendCmdProc::recv_CmdRecv(int mode, int sn, bool isOK) {
             const QString text = commandText(entry);
             m_tracked.erase(m_tracked.begin() + long(i));
             if (!isOK) emit sig_respondFinish(entryMode, text, kRespondShowSeconds);
+            emit sig_cmdOutcome(entryMode, text, isOK ? CmdAccepted : CmdRefused);
             break;
         }
     }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -398,3 +399,136 @@ TEST(CliLinkErrors, UnreachableScannerIsOneLineAndNonZero) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- audit trail
+
+namespace {
+
+// Every vantrel-cli run of this program keeps its audit lines (and any
+// settings lookup) in a scratch directory, never in the user's own.
+class PrivateAuditTrail : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toLocal8Bit());
+        qputenv("TMPDIR", m_dir.filePath("tmp").toLocal8Bit());
+        QDir().mkpath(m_dir.filePath("tmp"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+::testing::Environment* const g_privateTrail = ::testing::AddGlobalTestEnvironment(new PrivateAuditTrail);
+
+// A trail of its own for one test, whatever ran before it in this process.
+class ScopedTrail {
+public:
+    ScopedTrail() : m_previous(qgetenv("XDG_DATA_HOME")) {
+        qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+    }
+    ~ScopedTrail() { qputenv("XDG_DATA_HOME", m_previous); }
+    QString path() const { return m_dir.path() + "/vantrel/audit.jsonl"; }
+
+private:
+    QByteArray m_previous;
+    QTemporaryDir m_dir;
+};
+
+std::vector<json> jsonLines(const QString& text) {
+    std::vector<json> out;
+    for (const QString& line : text.split('\n', Qt::SkipEmptyParts))
+        out.push_back(json::parse(line.toStdString(), nullptr, false));
+    return out;
+}
+
+}  // namespace
+
+TEST(CliAudit, ParameterChangesAndAZoneWriteAppearWithTheirOutcomes) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17110);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    const ScopedTrail trail;
+    QTemporaryDir tmp;
+    const QString zonesFile = tmp.path() + "/zones.json";
+    QFile f(zonesFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(
+        R"({"zones": [{"shape": "rectangle", "zone": 2, "kind": "alarm", "points": [[100, -2000], [3000, 2000]]}]})");
+    f.close();
+
+    EXPECT_EQ(runCli({"send", udpLink(17110, 17210), "LSRPM:1200H"}).exitCode, 0);
+    EXPECT_EQ(runCli({"send", udpLink(17110, 17210), "LSRPM:700H"}).exitCode, 3);
+    const CliRun w = runCli({"zones", "write", udpLink(17110, 17210), zonesFile}, 60000);
+    ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
+
+    const CliRun audit = runCli({"audit", "--format", "json"});
+    ASSERT_EQ(audit.exitCode, 0) << audit.err.toStdString();
+    EXPECT_TRUE(audit.err.isEmpty()) << audit.err.toStdString();
+    const std::vector<json> lines = jsonLines(audit.out);
+    ASSERT_EQ(lines.size(), 3u) << audit.out.toStdString();
+    const struct {
+        const char* operation;
+        std::string command;
+        const char* outcome;
+    } expected[] = {
+        {"parameter command", "LSRPM:1200H", "accepted"},
+        {"parameter command", "LSRPM:700H", "refused"},
+        {"zone write", zonesFile.toStdString(), "succeeded"},
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const json& j = lines[i];
+        ASSERT_FALSE(j.is_discarded()) << i;
+        EXPECT_EQ(j["operation"], expected[i].operation) << i;
+        EXPECT_EQ(j["command"], expected[i].command) << i;
+        EXPECT_EQ(j["outcome"], expected[i].outcome) << i;
+        EXPECT_EQ(j["serial"], "VTCLI0042") << i;
+        EXPECT_EQ(j["model"], "TQX-H540-S") << i;
+        EXPECT_EQ(j["address"], "127.0.0.2:17110") << i;
+        EXPECT_EQ(j["link"], "UDP") << i;
+        EXPECT_EQ(j["program"], "vantrel-cli") << i;
+        EXPECT_EQ(j["level"], 0) << i;  // no login remembered on this computer
+    }
+    EXPECT_TRUE(lines[2].contains("imageCrc")) << lines[2].dump();
+    EXPECT_FALSE(lines[0].contains("imageCrc"));
+
+    const CliRun csv = runCli({"audit", "--format", "csv"});
+    ASSERT_EQ(csv.exitCode, 0);
+    const QStringList rows = csv.out.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_TRUE(rows[0].startsWith("time,program,level,serial"));
+    EXPECT_TRUE(rows[2].contains(",parameter command,LSRPM:700H,refused,")) << rows[2].toStdString();
+
+    const QString tomorrow = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+    const CliRun since = runCli({"audit", "--since", tomorrow});
+    ASSERT_EQ(since.exitCode, 0);
+    EXPECT_TRUE(since.out.isEmpty()) << since.out.toStdString();
+}
+
+TEST(CliAudit, DamagedLinesAreNamedOnceAndTheTrailIsNeverRewritten) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17111);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    const ScopedTrail trail;
+    const QString path = trail.path();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("this line is not a record\n{\"time\":\"2024-05-01T08:00:00.000Z\",\"prog");  // and a torn one
+    f.close();
+    const QByteArray before = [&] {
+        QFile g(path);
+        return g.open(QIODevice::ReadOnly) ? g.readAll() : QByteArray();
+    }();
+
+    EXPECT_EQ(runCli({"send", udpLink(17111, 17211), "LSRPM:900H"}).exitCode, 0);
+    const CliRun audit = runCli({"audit"});
+    ASSERT_EQ(audit.exitCode, 0);
+    EXPECT_EQ(jsonLines(audit.out).size(), 1u) << audit.out.toStdString();
+    ASSERT_EQ(audit.errLines().size(), 1) << audit.err.toStdString();
+    EXPECT_TRUE(audit.err.contains("lines 1, 2")) << audit.err.toStdString();
+
+    QFile g(path);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(g.readAll().startsWith(before));
+}
