@@ -27,6 +27,9 @@ void MainPage::createWorkers() {
     m_firmware = new FirmwareUpdateProc();
     m_firmware->moveToThread(m_threads[2]);
     connect(m_threads[2], &QThread::finished, m_firmware, &QObject::deleteLater);
+    // Running from the start, so the worker is also deleted on its thread
+    // when no upgrade ever ran.
+    m_threads[2]->start();
 
     m_heartbeat = new HeartBeatProc(kHeartbeatPort);
     m_heartbeat->start();
