@@ -92,12 +92,6 @@ TEST_F(MainPageUpgrade, FailureShowsTheReasonInOneErrorBox) {
     }
 }
 
-TEST_F(MainPageUpgrade, UpgradeTextMessageIsAWarning) {
-    MainPage page;
-    page.recv_data(10, QByteArray("upgrade started"));
-    EXPECT_EQ(m_messages, QStringList{"warm|upgrade started"});
-}
-
 TEST_F(MainPageUpgrade, AdminWindowSendsCommandsAndShowsTheReplies) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     sim::SimOptions o;
