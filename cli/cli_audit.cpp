@@ -23,18 +23,22 @@ int rememberedLevel() {
 
 }  // namespace
 
-AuditRecord sessionAuditRecord(const Session& session, const char* operation) {
-    const LinkAddress& link = session.link();
+AuditRecord linkAuditRecord(const LinkAddress& link, const char* operation) {
     AuditRecord r;
     r.program = QStringLiteral("vantrel-cli");
     r.level = rememberedLevel();
-    r.serial = QString::fromStdString(eeprom_product_sn(session.block()));
-    r.model = QString::fromStdString(session.model());
     const bool serial = link.type == "UART" || link.type == "VPC";
     r.address = QString::fromStdString(serial ? link.address + "@" + std::to_string(link.baud)
                                               : link.address + ":" + std::to_string(link.port));
     r.link = QString::fromStdString(link.type);
     r.operation = QLatin1String(operation);
+    return r;
+}
+
+AuditRecord sessionAuditRecord(const Session& session, const char* operation) {
+    AuditRecord r = linkAuditRecord(session.link(), operation);
+    r.serial = QString::fromStdString(eeprom_product_sn(session.block()));
+    r.model = QString::fromStdString(session.model());
     return r;
 }
 

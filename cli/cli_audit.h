@@ -5,10 +5,15 @@
 #include <string>
 
 #include "audit_log.h"
+#include "link.h"
 
 namespace cli {
 
 class Session;
+
+// A record for `operation` on the scanner at `link`, without its identity:
+// program, right level (see below), address and link.
+AuditRecord linkAuditRecord(const LinkAddress& link, const char* operation);
 
 // A record for `operation` on the session's scanner: serial number, model,
 // address and link of the session; the right level is the one the window's

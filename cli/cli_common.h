@@ -31,6 +31,8 @@ int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
 // The audit trail (no link).
 int runAudit(const std::vector<std::string>& args);
+int runUpgrade(const std::vector<std::string>& args);
+int runImage(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".
 bool wantsHelp(const std::vector<std::string>& args);

@@ -21,6 +21,7 @@
 #include <optional>
 #include <vector>
 
+#include "audit_log.h"
 #include "devconninfo.h"
 #include "eeprom.h"
 #include "metatypes.h"
@@ -31,11 +32,12 @@ class QAbstractButton;
 class QThread;
 class Dialog_Audit;
 class Dialog_Login;
-struct AuditRecord;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
+class FirmwareUpdateProc;
 class HeartBeatProc;
+class Page_Admin;
 class Page_Dev;
 class Page_lidar;
 class Page_Main;
@@ -98,6 +100,9 @@ public:
     int rightLevel() const { return m_statusValue; }
     Dialog_Login* loginDialog() const { return m_loginDialog; }
     Dialog_Audit* auditDialog() const { return m_auditDialog; }
+    Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
+    // The admin window once it has been opened (showAdminPage), else null.
+    Page_Admin* adminPage() const { return m_pageAdmin; }
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -147,12 +152,18 @@ public slots:
     void recv_cmdOutcome(int mode, QString cmd, int outcome);
     void recv_zoneImageCrc(int type, quint32 crc);
     void recv_showAudit();
+    // Opens the admin window (created on first use) with the current link
+    // type; the point-cloud page's admin button leads here.
+    void showAdminPage();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
     void sig_playback(QString filename);
     void sig_zonearg(zones data);
     void sig_upgrade(QString name, int port, QString path, QString type);
+    // The devices recv_getDevInfo found ("address:port" or "port:baud"), for
+    // the configuration page's upgrade selectors (fillUpgradeTargets).
+    void sig_upgradeTargets(QStringList devices);
     // Emitted for every operator message, whether shown in a box or not.
     void sig_message(QString title, QString text);
     // The link state changed: true once a link is open, false after closing it.
@@ -212,12 +223,13 @@ private:
     QWidget* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
     QWidget* m_pageConfig = nullptr;
-    QWidget* m_pageAdmin = nullptr;
+    Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
 
     // ---- workers
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state
     QString m_linkType;
@@ -248,7 +260,8 @@ private:
     void auditZoneResult(int type, const QByteArray& data);
     Dialog_Login* m_loginDialog = nullptr;
     Dialog_Audit* m_auditDialog = nullptr;
-    std::optional<quint32> m_zoneCrc;         // of the transfer that just ended
-    std::optional<quint32> m_writtenZoneCrc;  // a zone write waiting for its read-back
+    std::optional<quint32> m_zoneCrc;             // of the transfer that just ended
+    std::optional<quint32> m_writtenZoneCrc;      // a zone write waiting for its read-back
+    std::optional<AuditRecord> m_pendingUpgrade;  // the firmware upgrade under way
     bool m_auditFailureShown = false;
 };

@@ -2,11 +2,13 @@
 // trail of the changes the window makes to a scanner.
 
 #include <QDialog>
+#include <QFileInfo>
 
 #include "audit_writer.h"
 #include "command_frame.h"
 #include "dialog_audit.h"
 #include "dialog_login.h"
+#include "firmwareupdateproc.h"
 #include "login_store.h"
 #include "mainpage.h"
 #include "mainpage_internal.h"
@@ -39,6 +41,27 @@ void MainPage::setupRights() {
         showMessage(tr("warm"), tr("The audit trail cannot be written: %1").arg(error));
     });
     if (m_pageMain) connect(m_pageMain, &Page_Main::sig_showAudit, this, &MainPage::recv_showAudit);
+    // Firmware upgrades: the target and file when one starts, the result when it ends.
+    connect(this, &MainPage::sig_upgrade, this, [this](QString name, int port, QString path, QString type) {
+        AuditRecord r = auditRecord(audit::kFirmwareUpgrade);
+        r.serial.clear();  // the target is chosen by address; no block is read from it
+        r.model.clear();
+        r.address = isSerial(type) ? QStringLiteral("%1@%2").arg(name).arg(port)
+                                   : QStringLiteral("%1:%2").arg(name).arg(port);
+        r.link = type;
+        r.command = QFileInfo(path).fileName();
+        r.imageCrc = audit_firmware_crc(path);
+        m_pendingUpgrade = r;
+    });
+    connect(m_firmware, &FirmwareUpdateProc::sig_finish, this, [this](bool ok, QString result) {
+        if (!m_pendingUpgrade) return;
+        AuditRecord r = *m_pendingUpgrade;
+        m_pendingUpgrade.reset();
+        r.time = QDateTime();
+        r.outcome = QLatin1String(ok ? audit::kSucceeded : audit::kFailed);
+        r.detail = result;
+        audit_post(r);
+    });
 
     // Automatic login: a remembered login that decrypts on this computer.
     applyRightLevel(automatic_login_level());

@@ -15,6 +15,9 @@
 #include <mutex>
 #include <nlohmann/json.hpp>
 
+#include "firmware_image.h"
+#include "le_bytes.h"
+
 namespace {
 
 using Json = nlohmann::ordered_json;
@@ -247,6 +250,16 @@ bool audit_is_change_command(const QString& text) {
     for (const char* fixed : kNotChanges)
         if (t == QLatin1String(fixed)) return false;
     return !t.startsWith(QLatin1String("LSATS:"));
+}
+
+std::optional<quint32> audit_firmware_crc(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return std::nullopt;
+    const QByteArray head = file.read(16);
+    if (head.size() < 16) return std::nullopt;
+    const auto* bytes = reinterpret_cast<const uint8_t*>(head.constData());
+    if (le32(bytes) != kFirmwareMagic) return std::nullopt;
+    return quint32(le32(bytes + 12));
 }
 
 // ---------------------------------------------------------------- reading

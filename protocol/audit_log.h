@@ -108,6 +108,11 @@ void audit_set_directory(const QString& directory);
 // ("LSTARH", "LSTOPH") and the link handshake ("LSATS:...") are not changes.
 bool audit_is_change_command(const QString& text);
 
+// The CRC a firmware image file states in its header (bytes 12..15), or
+// nothing when the file is not a firmware image (a raw serial image, for
+// example). Reads only the first 16 bytes.
+std::optional<quint32> audit_firmware_crc(const QString& path);
+
 // ---- reading
 
 struct AuditReadResult {

@@ -23,6 +23,8 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "../protocol/firmware_support.h"
+#include "cli_run.h"
 #include "netguard.h"
 #include "qt_wait.h"
 #include "simulator.h"
@@ -32,35 +34,6 @@ namespace {
 using nlohmann::json;
 
 using testsupport::ensureApp;
-
-struct CliRun {
-    int exitCode = -1;
-    bool finished = false;
-    QString out;
-    QString err;
-    qint64 elapsedMs = 0;
-    QStringList errLines() const { return err.split('\n', Qt::SkipEmptyParts); }
-};
-
-CliRun runCli(const QStringList& args, int timeoutMs = 30000,
-              const QString& program = QStringLiteral(VANTREL_CLI)) {
-    QProcess p;
-    QElapsedTimer clock;
-    clock.start();
-    p.start(program, args);
-    CliRun r;
-    if (!p.waitForStarted(5000)) return r;
-    r.finished = p.waitForFinished(timeoutMs);
-    if (!r.finished) {
-        p.kill();
-        p.waitForFinished(2000);
-    }
-    r.elapsedMs = clock.elapsed();
-    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
-    r.err = QString::fromLocal8Bit(p.readAllStandardError());
-    return r;
-}
 
 // One simulated UDP scanner at 127.0.0.2:port; each test uses its own port.
 struct SimScanner {
@@ -325,7 +298,7 @@ TEST(CliDiscover, ListsTheSimulatorWithItsHeartbeatFields) {
     for (const QString& line : r.out.split('\n', Qt::SkipEmptyParts)) {
         const json j = json::parse(line.toStdString(), nullptr, false);
         ASSERT_FALSE(j.is_discarded()) << line.toStdString();
-        // Other tests may run simulators with the same serial number at the same time.
+        // Other tests' simulators may be heard too: this one is told by its port.
         if (j.value("serial", "") != "VTCLI0042" || j.value("scannerPort", 0) != 17109) continue;
         found = true;
         EXPECT_EQ(j["ip"], "127.0.0.2");
@@ -532,4 +505,36 @@ TEST(CliAudit, DamagedLinesAreNamedOnceAndTheTrailIsNeverRewritten) {
     QFile g(path);
     ASSERT_TRUE(g.open(QIODevice::ReadOnly));
     EXPECT_TRUE(g.readAll().startsWith(before));
+}
+
+TEST(CliAudit, AFirmwareUpgradeIsRecordedWithItsFileAndImageCrc) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    testsupport::ensureApp();
+    QTemporaryDir tmp;
+    sim::SimOptions o;
+    o.udpAddress = QStringLiteral("127.0.0.2");
+    o.udpPort = 17112;
+    o.firmwareOut = tmp.filePath("received.bin");
+    o.logCommands = false;
+    sim::Simulator target(o);
+    ASSERT_TRUE(target.start());
+    const std::vector<uint8_t> image = firmware_test::makeImage(4 * 512);
+    QFile f(tmp.filePath("fw.bin"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    f.close();
+    const ScopedTrail trail;
+
+    ASSERT_EQ(runCli({"upgrade", "udp://127.0.0.2:17112", f.fileName()}, 40000).exitCode, 0);
+    const std::vector<json> lines = jsonLines(runCli({"audit"}).out);
+    ASSERT_EQ(lines.size(), 1u);
+    const uint32_t crc = uint32_t(image[12]) | uint32_t(image[13]) << 8 | uint32_t(image[14]) << 16 |
+                         uint32_t(image[15]) << 24;
+    EXPECT_EQ(lines[0]["operation"], "firmware upgrade");
+    EXPECT_EQ(lines[0]["command"], "fw.bin");
+    EXPECT_EQ(lines[0]["outcome"], "succeeded");
+    EXPECT_EQ(lines[0]["address"], "127.0.0.2:17112");
+    EXPECT_EQ(
+        lines[0]["imageCrc"],
+        QStringLiteral("0x%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper().replace("0X", "0x").toStdString());
 }

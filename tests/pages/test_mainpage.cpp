@@ -24,7 +24,6 @@
 #include <cstring>
 #include <vector>
 
-#include "audit_writer.h"
 #include "dialog_waitsignal.h"
 #include "graphics_item_data.h"
 #include "mainpage.h"
@@ -52,7 +51,6 @@ protected:
         // The device page probes serial ports: give it none, never the machine's.
         qputenv("VANTREL_SERIAL_PORTS", "");
         Settings::setDirectoryForTesting(m_dir.path().toStdString());
-        audit_set_directory(m_dir.path());  // never the user's own trail
         MainPage::setTranslationDirectory(QStringLiteral(VANTREL_QM_DIR));
         MainPage::setMessageHook([this](const QString& title, const QString& text) {
             m_messages.push_back({title, text});
@@ -60,8 +58,6 @@ protected:
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
     }
     void TearDown() override {
-        audit_flush();
-        audit_set_directory({});
         MainPage::setMessageHook({});
         QLocale::setDefault(QLocale::system());
     }

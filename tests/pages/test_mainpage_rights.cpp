@@ -27,6 +27,17 @@
 
 namespace {
 
+// No test of this program, whichever fixture it has, writes to the user's own trail.
+class PrivateAuditTrail : public ::testing::Environment {
+public:
+    void SetUp() override { audit_set_directory(m_dir.path()); }
+    void TearDown() override { audit_flush(); }
+
+private:
+    QTemporaryDir m_dir;
+};
+::testing::Environment* const g_privateTrail = ::testing::AddGlobalTestEnvironment(new PrivateAuditTrail);
+
 constexpr int kTimeoutMs = 20000;
 const MachineIdentifiers kHere{"3d1219c7c4c5404a", "PF2ZK0QX", "", "S4EVNX0N"};
 const MachineIdentifiers kElsewhere{"b0b0b0b0b0b0b0b0", "PF2ZK0QX", "", "S4EVNX0N"};
@@ -52,6 +63,7 @@ protected:
         qputenv("VANTREL_SERIAL_PORTS", "");
         Settings::setDirectoryForTesting(m_dir.path().toStdString());
         ASSERT_TRUE(Settings::instance().Write("Standard", "Language", "English"));
+        m_sharedTrail = audit_directory();
         audit_set_directory(m_dir.path());
         set_machine_identifier_source([] { return kHere; });
         MainPage::setMessageHook(
@@ -59,7 +71,7 @@ protected:
     }
     void TearDown() override {
         audit_flush();
-        audit_set_directory({});
+        audit_set_directory(m_sharedTrail);
         set_machine_identifier_source({});
         MainPage::setMessageHook({});
     }
@@ -83,6 +95,7 @@ protected:
     }
 
     QTemporaryDir m_dir;
+    QString m_sharedTrail;
     QStringList m_messages;
     std::vector<AuditRecord> m_trail;
 };
