@@ -389,6 +389,10 @@ void SendCmdProc::recv_cmd(int mode, QString cmd) {
         uartWriteBare(text);
     else if (isFramed())
         sendFrame(uint16_t(mode), nextSn(), text, false, storedTarget());
+    else
+        return;
+    // Untracked: whatever the scanner answers shows as a reply text.
+    emit sig_cmdOutcome(m_link == LinkKind::Uart ? 0 : mode, cmd, CmdSent);
 }
 
 void SendCmdProc::recv_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len,

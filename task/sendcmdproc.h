@@ -115,8 +115,9 @@ signals:
     void sig_data(int type, QByteArray data);
     // The end of one command's exchange, for the audit trail: tracked commands
     // when acknowledged or given up, UART set commands when answered or not,
-    // and commands that get no answer by their nature (CmdSent). `mode` is the
-    // frame mode, 0 for the plain-text exchange of a UART link.
+    // and commands sent without waiting for an answer (CmdSent: recv_cmd, and
+    // those that get none by their nature). `mode` is the frame mode, 0 for
+    // the plain-text exchange of a UART link.
     void sig_cmdOutcome(int mode, QString cmd, int outcome);
 
 private:

@@ -17,6 +17,7 @@
 #include "login_store.h"
 #include "mainpage.h"
 #include "netguard.h"
+#include "page_admin.h"
 #include "page_lidar.h"
 #include "page_main.h"
 #include "qt_wait.h"
@@ -188,6 +189,13 @@ TEST_F(MainPageRightsTest, ParameterChangesAndAZoneWriteLeaveAuditLines) {
     ASSERT_TRUE(testsupport::waitUntil([&] { return trail().size() == 2; }, kTimeoutMs));
     EXPECT_EQ(lastOf(audit::kParameterCommand)->outcome, "refused");
 
+    // The admin console sends without tracking: the line says it went out.
+    page.showAdminPage();
+    emit page.adminPage()->sig_cmd(0x0053, QStringLiteral("LSPST:3H"));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return trail().size() == 3; }, kTimeoutMs));
+    EXPECT_EQ(lastOf(audit::kParameterCommand)->command, "LSPST:3H");
+    EXPECT_EQ(lastOf(audit::kParameterCommand)->outcome, "sent");
+
     auto list = std::make_unique<zones>();
     list->count = 1;
     list->entries[0].type = ZoneShapeRectangle;
@@ -212,7 +220,7 @@ TEST_F(MainPageRightsTest, ParameterChangesAndAZoneWriteLeaveAuditLines) {
     // The home page's button shows the same trail.
     page.homePage()->findChild<QPushButton*>("pb_audit")->click();
     ASSERT_NE(page.auditDialog(), nullptr);
-    ASSERT_TRUE(testsupport::waitUntil([&] { return page.auditDialog()->visibleRows() == 4; }, kTimeoutMs));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return page.auditDialog()->visibleRows() == 5; }, kTimeoutMs));
     EXPECT_EQ(page.auditDialog()->cellText(0, Dialog_Audit::ColOperation), "zone read-back");
     scanner.stop();
 }
