@@ -21,6 +21,7 @@ enum Exit : int {
 using Handler = int (*)(const std::vector<std::string>& args);
 
 int runDecode(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);

@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"decode", cli::runDecode, "decode a recorded stream into revolutions"},
+    {"export", cli::runExport, "write a recording's revolutions as CSV or PLY points"},
     {"frame", cli::runFrame, "print a command frame as hex"},
     {"model", cli::runModel, "look up a property in the model table"},
     {"zones", cli::runZones, "encode and decode zone images; read and write a scanner's zones"},

@@ -105,6 +105,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
 MainPage::~MainPage() {
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
+    if (m_playback) m_playback->stop();  // a caching loop would hold its thread
     for (QThread* thread : m_threads) {
         thread->quit();
         thread->wait();
@@ -246,6 +247,7 @@ void MainPage::on_pb_showmin_clicked() {
 void MainPage::on_pb_close_clicked() {
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
+    if (m_playback) m_playback->stop();
     QCoreApplication::quit();
 }
 
@@ -364,11 +366,13 @@ void MainPage::recv_import_finish() {
 }
 
 void MainPage::recv_PlayBackFileName(QString filename) {
-    emit sig_playback(filename);
+    startPlayback(filename);
 }
 
 void MainPage::recv_isplayback(bool isplay) {
     m_isPlayback = isplay;
+    // Direct, not queued: the worker's thread is busy in its loop.
+    if (m_playback) m_playback->recv_isplayback(isplay);
 }
 
 void MainPage::recv_upgrade(QString name, int port, QString path, QString type) {

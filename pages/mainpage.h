@@ -23,11 +23,13 @@
 #include "devconninfo.h"
 #include "eeprom.h"
 #include "metatypes.h"
+#include "playbackproc.h"
 #include "rawdata.h"
 #include "zonealarm.h"
 
 class QAbstractButton;
 class QThread;
+class Dialog_Playback;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
@@ -90,6 +92,19 @@ public:
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
 
+    // ---- playback and revolution export (mainpage_playback.cpp)
+    // Plays a recording back: shows the point-cloud page and the playback
+    // dialog, and has the playback worker cache the file.
+    // With autoPlay the replay starts by itself once revolutions are cached.
+    void startPlayback(const QString& filename, bool autoPlay = false);
+    Dialog_Playback* playbackDialog() const;
+    PlaybackProc* playbackWorker() const { return m_playback; }
+    // The revolution on screen, live or played back (empty before the first).
+    const std::vector<RawData>& shownRevolution() const { return m_shownRevolution; }
+    // Writes the shown revolution as CSV or PLY; on failure *error says why
+    // and nothing is left behind.
+    bool exportRevolutionTo(const QString& path, bool ply, QString* error);
+
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
     // operation or spin-up runs (serialZoneFlag).
@@ -133,6 +148,9 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    void recv_CacheData(CachedRevolutions data, float progress);
+    // Asks for a file and writes the revolution on screen to it (CSV or PLY).
+    void exportRevolution();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
@@ -161,6 +179,11 @@ private:
     // Pages written alongside this window; see the marked section in the .cpp.
     void buildPeerPages();
     void connectPeerPages();
+    void createPlayback();
+    void connectPlayback();
+    void showPlaybackRevolution(std::vector<RawData> revolution);
+    void rememberShownRevolution(const std::vector<RawData>& revolution);
+    void closePlayback();
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -204,6 +227,13 @@ private:
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    PlaybackProc* m_playback = nullptr;  // lives on m_threads[1], deleted there
+
+    // ---- playback
+    QPointer<Dialog_Playback> m_playbackDialog;
+    int m_playbackRuns = 0;  // files handed to the playback worker so far
+    std::vector<RawData> m_shownRevolution;
+    QString m_exportDir;
 
     // ---- connection state
     QString m_linkType;

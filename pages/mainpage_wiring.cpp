@@ -23,6 +23,8 @@ void MainPage::createWorkers() {
 
     m_heartbeat = new HeartBeatProc(kHeartbeatPort);
     m_heartbeat->start();
+
+    createPlayback();
 }
 
 void MainPage::connectWorkers() {
@@ -60,9 +62,9 @@ void MainPage::connectWorkers() {
     connect(m_pageLidar, &Page_lidar::sig_S_PACK, m_sender, &SendCmdProc::recv_S_PACK);
     connect(m_pageLidar, &Page_lidar::sig_cmd, m_sender, &SendCmdProc::recv_cmd);
     connect(this, &MainPage::sig_zonearg, m_pageLidar, &Page_lidar::recv_zonearg);
-    // Playback (sig_PlayBackFileName, sig_isplayback, sig_CacheData,
-    // sig_playback) and firmware upgrade (sig_upgrade, sig_finish) connect
-    // here once their workers exist; they get m_threads[1] and m_threads[2].
+    connectPlayback();
+    // Firmware upgrade (sig_upgrade, sig_finish) connects here once its
+    // worker exists; it gets m_threads[2].
 }
 
 void MainPage::startWorkers() {
