@@ -7,7 +7,8 @@
 // from the still open file (restore). Memory then stays near the size of
 // what the caller builds from the stream rather than file plus result.
 //
-// Linux: an anonymous mapping filled with read(), trimmed with madvise.
+// Linux: an anonymous mapping (huge pages where the system allows) filled
+// with read(), trimmed with madvise.
 // One thread uses an instance; data() stays valid until it is destroyed.
 
 #include <cstddef>
@@ -37,8 +38,9 @@ public:
     const uint8_t* data() const { return m_data; }
     size_t size() const { return m_size; }
 
-    // Gives the whole pages before position back to the system. The bytes
-    // there must not be read until restore() brings them back.
+    // Gives the memory before position back to the system, in whole blocks
+    // of 2 MiB. The bytes there must not be read until restore() brings
+    // them back.
     void release(size_t position);
     // Makes [position, size()) readable again. False when the file can no
     // longer be read there (the bytes are then zero).
@@ -50,6 +52,7 @@ private:
     void close();
 
     int m_fd = -1;
+    void* m_map = nullptr;
     uint8_t* m_data = nullptr;
     size_t m_size = 0;
     size_t m_mapped = 0;

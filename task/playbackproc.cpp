@@ -12,8 +12,8 @@ namespace {
 
 constexpr const char* kTraceFile = "task/playbackproc.cpp";
 
-// Pages behind the decoder go back to the system in steps of this size.
-constexpr size_t kReleaseStep = size_t(1) << 20;
+// Memory behind the decoder goes back to the system in steps of this size.
+constexpr size_t kReleaseStep = size_t(2) << 20;
 
 // A file of noise yields a failure per few bytes; the trace keeps the first
 // ones and then one in a thousand.
@@ -65,6 +65,7 @@ void PlaybackProc::recv_playback(QString filename) {
     }
 
     StreamReplay replay(file.data(), file.size(), m_verify != 0, m_nearZero);
+    CompactArena arena;
     CachedRevolutions batch{run, {}};
     float batchProgress = 0.0f;
     float flushedProgress = 0.0f;
@@ -81,7 +82,7 @@ void PlaybackProc::recv_playback(QString filename) {
         emit sig_offsetAngle(boundary);
     };
     sink.revolution = [&](const Revolution& revolution, float progress) {
-        batch.revolutions.emplace_back(revolution);
+        batch.revolutions.emplace_back(revolution, &arena);
         batchProgress = progress;
         if (int(batch.revolutions.size()) >= kBatchRevolutions ||
             progress - flushedProgress >= kBatchProgressStep)
