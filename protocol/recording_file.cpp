@@ -60,7 +60,9 @@ void RecordingFile::close() {
 RecordingFile::Status RecordingFile::open(const std::string& path) {
     close();
     m_errno = 0;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that naming a pipe does not wait for a writer; it is
+    // refused below, and regular files read the same either way.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         m_errno = errno;
         return OpenFailed;

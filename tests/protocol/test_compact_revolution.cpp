@@ -137,13 +137,3 @@ TEST(CompactRevolution, AnyFloatsSurviveIncludingOnesNoDecoderMakes) {
     expectSameFan(back[0], odd, "random bits");
     expectSameFan(back[1], empty, "no points");
 }
-
-TEST(CompactRevolution, CopiesShareTheirBytes) {
-    const Revolution fans = decodeAll({pb::fanCFn(0, 360, 100)});
-    const CompactRevolution a(fans);
-    const CompactRevolution b = a;
-    EXPECT_EQ(a.byteSize(), b.byteSize());
-    expectSameFan(b.expand().at(0), fans.at(0), "copy");
-    EXPECT_TRUE(CompactRevolution().isNull());
-    EXPECT_TRUE(CompactRevolution().expand().empty());
-}

@@ -53,24 +53,6 @@ TEST(RevolutionExport, PlyHasAHeaderAndOneVertexPerPoint) {
               "0.000000 2.000000 0 9\n-0.500000 0.000000 0 200\n");
 }
 
-TEST(RevolutionExport, OnePlyRevolutionIsAFileSeveralAreAFolder) {
-    QTemporaryDir dir;
-    const QString one = dir.filePath("one.ply");
-    RevolutionExporter single(one, ExportFormat::Ply);
-    ASSERT_TRUE(single.add(0, known()));
-    ASSERT_TRUE(single.finish()) << single.errorString().toStdString();
-    EXPECT_EQ(readAll(one), QByteArray::fromStdString(revolution_ply(0, known())));
-
-    const QString many = dir.filePath("many");
-    RevolutionExporter folder(many, ExportFormat::Ply);
-    for (int i = 0; i < 3; ++i) ASSERT_TRUE(folder.add(i + 10, known()));
-    ASSERT_TRUE(folder.finish()) << folder.errorString().toStdString();
-    EXPECT_EQ(QDir(many).entryList(QDir::Files),
-              (QStringList{"revolution_00010.ply", "revolution_00011.ply", "revolution_00012.ply"}));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
-              (QStringList{"many", "one.ply"}));  // no temporary folder left
-}
-
 TEST(RevolutionExport, FailedExportsLeaveNothingBehind) {
     QTemporaryDir dir;
     QFile blocker(dir.filePath("file"));
@@ -98,17 +80,4 @@ TEST(RevolutionExport, FailedExportsLeaveNothingBehind) {
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), QStringList{"file"});
     EXPECT_EQ(readAll(dir.filePath("file")), QByteArray());
-}
-
-TEST(RevolutionExport, NonEmptyTargetFolderIsRefused) {
-    QTemporaryDir dir;
-    QFile keep(dir.filePath("keep.txt"));
-    ASSERT_TRUE(keep.open(QIODevice::WriteOnly));
-    keep.close();
-    RevolutionExporter e(dir.path(), ExportFormat::Ply);
-    e.add(0, known());
-    e.add(1, known());
-    EXPECT_FALSE(e.finish());
-    EXPECT_TRUE(e.errorString().contains("not empty"));
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"keep.txt"});
 }
