@@ -32,7 +32,9 @@ class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
 class HeartBeatProc;
+class Page_Config;
 class Page_Dev;
+class Page_Info;
 class Page_lidar;
 class Page_Main;
 class RecvDataProc;
@@ -86,6 +88,8 @@ public:
     Page_lidar* lidarPage() const { return m_pageLidar; }
     Page_Dev* devicePage() const { return m_pageDev; }
     Page_Main* homePage() const { return m_pageMain; }
+    Page_Info* infoPage() const { return m_pageInfo; }
+    Page_Config* configPage() const { return m_pageConfig; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
@@ -161,6 +165,12 @@ private:
     // Pages written alongside this window; see the marked section in the .cpp.
     void buildPeerPages();
     void connectPeerPages();
+    // The parameter and configuration pages (mainpage_params.cpp).
+    void buildParamPages();
+    void connectParamPages();
+    void showBlockOnParamPages();
+    void applyModelToParamPages(bool zones, bool io, int direction);
+    void finishZoneImport(bool written);
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -179,7 +189,9 @@ private:
     void handleLinkCommand(const QByteArray& data);
     void setDeviceButtonsVisible(bool visible);
     void reloadZonePages();
-    void exportParams(const QString& startDir, const ZoneDef* image);
+    // Asks for a file and writes the block (and `image` when given) to it;
+    // `rememberPath` stores the choice as the next export's starting point.
+    void exportParams(const QString& startDir, const ZoneDef* image, bool rememberPath = false);
 
     Ui::MainPage* ui;
     std::array<QThread*, 3> m_threads{};  // 0 command sender, 1 playback, 2 firmware
@@ -193,11 +205,11 @@ private:
     // ---- pages (null until written; the side-bar button stays hidden)
     QVector<PageEntry> m_pages;
     Page_Main* m_pageMain = nullptr;
-    QWidget* m_pageInfo = nullptr;
+    Page_Info* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
     QWidget* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
-    QWidget* m_pageConfig = nullptr;
+    Page_Config* m_pageConfig = nullptr;
     QWidget* m_pageAdmin = nullptr;
 
     // ---- workers
