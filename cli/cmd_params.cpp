@@ -170,7 +170,7 @@ enum class Outcome { Accepted, Refused, Silent };
 Outcome sendOne(Session& session, const std::string& cmd) {
     const QString text = QString::fromStdString(cmd);
     const bool uart = session.link().type == "UART";
-    bool sent = false, acked = false, ok = true, refused = false, silent = false, uartDone = false;
+    bool sent = false, acked = false, ok = true, reported = false, silent = false, uartDone = false;
     std::vector<QMetaObject::Connection> c;
     c.push_back(QObject::connect(session.receiver(), &RecvDataProc::sig_CmdRecv, &session,
                                  [&](int, int sn, bool isOK) {
@@ -184,23 +184,27 @@ Outcome sendOne(Session& session, const std::string& cmd) {
         if (type == 13 && data == text.toLocal8Bit()) silent = true;
         if (type == 2 && data == "1") uartDone = true;
     }));
+    // The sender reports a refusal and a command given up alike.
     c.push_back(
         QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int, QString what, int) {
-            if (!sent || what != text) return;
-            // Framed links: a refusal is acknowledged first; without an acknowledgement it was silence.
-            if (uart || acked)
-                refused = true;
-            else
-                silent = true;
+            if (sent && what == text) reported = true;
         }));
     sent = true;
     emit session.sig_S_PACK(text);
-    const int bound = uart ? 30000 : Session::kGiveUpMs;
-    waitUntil([&] { return silent || refused || (uart ? uartDone : acked); }, bound);
+    Outcome outcome = Outcome::Accepted;
+    if (uart) {
+        waitUntil([&] { return silent || uartDone; }, 30000);
+        outcome = !uartDone || silent ? Outcome::Silent : reported ? Outcome::Refused : Outcome::Accepted;
+    } else {
+        waitUntil([&] { return acked || reported; }, Session::kGiveUpMs);
+        // The refusal's acknowledgement and the sender's report reach us on
+        // two ways; the report may come first. An acknowledgement still on
+        // its way is there within moments; a command given up has none.
+        if (reported && !acked) waitUntil([&] { return acked; }, 1000);
+        outcome = !acked ? Outcome::Silent : ok ? Outcome::Accepted : Outcome::Refused;
+    }
     for (const auto& connection : c) QObject::disconnect(connection);
-    if (silent || (uart ? !uartDone : !acked)) return Outcome::Silent;
-    if (refused || !ok) return Outcome::Refused;
-    return Outcome::Accepted;
+    return outcome;
 }
 
 int importParams(const std::string& linkArg, const std::string& path, const ImportGroups& asked) {

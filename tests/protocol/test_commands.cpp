@@ -6,22 +6,14 @@
 
 #include "commands.h"
 #include "network_arg.h"
+#include "sample_block.h"
 
 using Cmds = std::vector<std::string>;
 
 namespace {
 
 EEpromV101 networkBlock() {
-    EEpromV101 b;
-    std::memset(&b, 0, sizeof b);
-    const uint8_t ip[4] = {192, 168, 1, 10}, mask[4] = {255, 255, 255, 0}, gw[4] = {192, 168, 1, 1},
-                  up[4] = {192, 168, 1, 100};
-    std::memcpy(b.ip, ip, 4);
-    std::memcpy(b.mask, mask, 4);
-    std::memcpy(b.gateway, gw, 4);
-    std::memcpy(b.uploadIp, up, 4);
-    b.uploadPort = 2368;
-    b.lidarPort = 2111;
+    EEpromV101 b = testsupport::sampleNetworkBlock();
     b.tfx = 1;
     b.ats = 1;
     b.dog = 5;
