@@ -67,8 +67,12 @@ void MainPage::showBlockOnParamPages() {
 }
 
 void MainPage::applyModelToParamPages(bool zones, bool io, int direction) {
-    const bool isBox = m_pageDev && m_pageDev->isBoxConnected();
-    m_pageConfig->setUI(true, m_linkType, m_pageInfo->lidarType(), isBox);
+    // Once per connection: setUI starts the import choices afresh, which a
+    // later block (a refresh, a value read back) must not do.
+    if (!m_pageConfig->isConnected()) {
+        const bool isBox = m_pageDev && m_pageDev->isBoxConnected();
+        m_pageConfig->setUI(true, m_linkType, m_pageInfo->lidarType(), isBox);
+    }
     m_pageConfig->setZoneImportEnabled(zones);
     m_pageInfo->setZoneSetVisible(zones);
     m_pageInfo->setIOVisible(io, io ? (m_paramBlock.azn >> 4) & 1 : -1);

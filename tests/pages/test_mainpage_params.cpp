@@ -176,6 +176,19 @@ TEST_F(MainPageParamsTest, ExportWritesTheFreshBlockAndRemembersWhere) {
     EXPECT_EQ(m_dialogs.first(), QStringLiteral("Save File|") + m_dir.path());
     EXPECT_EQ(QString::fromStdString(Settings::instance().Read("Standard", "ExportPath")), m_chosen);
     EXPECT_FALSE(page.stateFlags() & MainPage::kExportWaiting);
+
+    // The point-cloud page's export hands over a zone image: the file starts
+    // with it, and the save dialog starts in the program's directory.
+    std::vector<uint8_t> image(sizeof(ZoneDef), 0x3C);
+    m_chosen = m_dir.filePath(QStringLiteral("zones.lidar"));
+    page.recv_ZoneDef(reinterpret_cast<ZoneDef*>(image.data()), QStringLiteral("setzone"));
+    EXPECT_EQ(m_dialogs.last(), QStringLiteral("Save File|") + QCoreApplication::applicationDirPath());
+    QFile z(m_chosen);
+    ASSERT_TRUE(z.open(QIODevice::ReadOnly));
+    const QByteArray withZones = z.readAll();
+    ASSERT_EQ(withZones.size(), 8 + int(sizeof(ZoneDef)) + 160);
+    EXPECT_EQ(withZones.left(4), "zone");
+    EXPECT_EQ(withZones.mid(8 + int(sizeof(ZoneDef)), 4), "v101");
     scanner.stop();
 }
 
