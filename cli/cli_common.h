@@ -30,6 +30,8 @@ int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
 int runParams(const std::vector<std::string>& args);
+int runUpgrade(const std::vector<std::string>& args);
+int runImage(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".
 bool wantsHelp(const std::vector<std::string>& args);

@@ -47,6 +47,7 @@ void MainPage::connectParamPages() {
     connect(config, &Page_Config::sig_UploadZone, this, &MainPage::recv_UploadZone);
     connect(config, &Page_Config::sig_GS_PACK, m_sender, &SendCmdProc::recv_GS_PACK);
     connect(config, &Page_Config::sig_import_Cmds, m_sender, &SendCmdProc::recv_import_Cmds);
+    connect(this, &MainPage::sig_upgradeTargets, config, &Page_Config::fillUpgradeTargets);
 
     // Closing the link (type 8, a new connection, the window closing) leaves
     // both pages without a scanner.

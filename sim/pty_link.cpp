@@ -100,6 +100,10 @@ void PtyLink::readMaster() {
                      serial_baud(m_slave), m_lineBaud);
         return;
     }
+    if (m_rawTap && m_rawTap->rawActive()) {
+        m_rawTap->feedRaw(QByteArray(buf, static_cast<int>(n)));
+        return;
+    }
     const CommandOrigin origin{QHostAddress(), 0, !m_plainText};
     for (const ReceivedCommand& c : m_splitter.feed(QByteArray(buf, static_cast<int>(n)))) {
         std::vector<QByteArray> replies = m_sink->onCommand(c, origin);

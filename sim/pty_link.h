@@ -12,6 +12,15 @@
 
 namespace sim {
 
+// Takes the line's bytes instead of the command splitter while it holds the
+// line (an XMODEM transfer).
+class RawTap {
+public:
+    virtual ~RawTap() = default;
+    virtual bool rawActive() const = 0;
+    virtual void feedRaw(const QByteArray& bytes) = 0;
+};
+
 class PtyLink : public Link {
     Q_OBJECT
 public:
@@ -31,6 +40,9 @@ public:
     void switchBaudAfterReply(int baud) { m_pendingBaud = baud; }
     void sendStream(const QByteArray& packet) override;
     QString path() const { return m_path; }
+    void setRawTap(RawTap* tap) { m_rawTap = tap; }
+    // Bytes towards the client as they are, without the packet faults.
+    void writeRaw(const QByteArray& bytes) { writeAll(bytes); }
 
 private:
     void readMaster();
@@ -48,6 +60,7 @@ private:
     FrameSplitter m_splitter;
     int m_lineBaud = 0;
     int m_pendingBaud = 0;
+    RawTap* m_rawTap = nullptr;
 };
 
 }  // namespace sim

@@ -1,6 +1,5 @@
 #pragma once
-// Running the built vantrel-cli as a user would, for the tests that drive it
-// against a live (simulated) scanner.
+// Runs the built vantrel-cli as a user would and collects what it printed.
 
 #include <QElapsedTimer>
 #include <QProcess>
