@@ -13,11 +13,14 @@
 #include "mainpage.h"
 #include "mainpage_internal.h"
 #include "model_table.h"
+#include "page_config.h"
+#include "page_info.h"
 #include "page_lidar.h"
 #include "page_main.h"
 #include "recvdataproc.h"
 #include "right_level.h"
 #include "sendcmdproc.h"
+#include "settings.h"
 
 using namespace mainpage;
 
@@ -41,6 +44,25 @@ void MainPage::setupRights() {
         showMessage(tr("warm"), tr("The audit trail cannot be written: %1").arg(error));
     });
     if (m_pageMain) connect(m_pageMain, &Page_Main::sig_showAudit, this, &MainPage::recv_showAudit);
+    // Parameter imports: the file and its commands when one starts, the end
+    // when the sender has sent them all and read the block back.
+    if (m_pageConfig) {
+        connect(m_pageConfig, &Page_Config::sig_import_Cmds, this, [this](QStringList cmds) {
+            AuditRecord r = auditRecord(audit::kParameterImport);
+            r.command = QFileInfo(QString::fromStdString(Settings::instance().Read("Standard", "ImportPath")))
+                            .fileName();
+            r.detail = QStringLiteral("%1 commands sent").arg(cmds.size());
+            m_pendingImport = r;
+        });
+    }
+    connect(m_sender, &SendCmdProc::sig_import_finish, this, [this] {
+        if (!m_pendingImport) return;
+        AuditRecord r = *m_pendingImport;
+        m_pendingImport.reset();
+        r.time = QDateTime();
+        r.outcome = QLatin1String(audit::kSucceeded);
+        audit_post(r);
+    });
     // Firmware upgrades: the target and file when one starts, the result when it ends.
     connect(this, &MainPage::sig_upgrade, this, [this](QString name, int port, QString path, QString type) {
         AuditRecord r = auditRecord(audit::kFirmwareUpgrade);
@@ -89,6 +111,9 @@ void MainPage::applyRightLevel(int level) {
     m_statusValue = sanitize_right_level(level);
     MAIN_TRACE("MainPage::applyRightLevel") << m_statusValue;
     m_pageLidar->setStatusValue(m_statusValue);
+    if (m_pageInfo) m_pageInfo->setRightLevel(m_statusValue);
+    if (m_pageConfig) m_pageConfig->setRightLevel(m_statusValue);
+    // Widgets written later take the level through RightLevelReceiver.
     for (QWidget* widget : findChildren<QWidget*>()) {
         if (auto* receiver = dynamic_cast<RightLevelReceiver*>(widget))
             receiver->setRightLevel(m_statusValue);

@@ -17,8 +17,9 @@
 
 namespace rights {
 
-// Parameter page: groupBox, groupBox_2, groupBox_3, groupBox_4 and
-// groupBox_5, the groups that change the scanner's settings.
+// Parameter page: the groups that change the scanner's settings (groupBox,
+// groupBox_2, groupBox_3, groupBox_5 and groupBox_6), and only while a
+// parameter block is shown.
 inline bool parameterGroupsEnabled(int level) {
     return level == 1 || level == 2;
 }

@@ -538,3 +538,26 @@ TEST(CliAudit, AFirmwareUpgradeIsRecordedWithItsFileAndImageCrc) {
         lines[0]["imageCrc"],
         QStringLiteral("0x%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper().replace("0X", "0x").toStdString());
 }
+
+TEST(CliAudit, AParameterImportIsOneLineAfterTheZonesItUploads) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17113);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("scanner.lidar");
+    ASSERT_EQ(runCli({"params", "export", udpLink(17113, 17213), file, "--zones"}, 60000).exitCode, 0);
+    const ScopedTrail trail;  // the export changed nothing: only the import counts
+
+    ASSERT_EQ(runCli({"params", "import", udpLink(17113, 17213), file, "--only", "operation,zones"}, 90000)
+                  .exitCode,
+              0);
+    const std::vector<json> lines = jsonLines(runCli({"audit"}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["operation"], "zone write");
+    EXPECT_EQ(lines[0]["outcome"], "succeeded");
+    EXPECT_TRUE(lines[0].contains("imageCrc"));
+    EXPECT_EQ(lines[1]["operation"], "parameter import");
+    EXPECT_EQ(lines[1]["command"], file.toStdString());
+    EXPECT_EQ(lines[1]["outcome"], "succeeded");
+    EXPECT_NE(lines[1]["detail"].get<std::string>().find("0 refused"), std::string::npos) << lines[1].dump();
+}
