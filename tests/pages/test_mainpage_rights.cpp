@@ -18,6 +18,8 @@
 #include "mainpage.h"
 #include "netguard.h"
 #include "page_admin.h"
+#include "page_config.h"
+#include "page_info.h"
 #include "page_lidar.h"
 #include "page_main.h"
 #include "qt_wait.h"
@@ -139,6 +141,9 @@ TEST_F(MainPageRightsTest, RightsButtonLogsInAndOutAndEveryProtectedWidgetFollow
     EXPECT_EQ(statusText(page), "status:1");
     EXPECT_EQ(config->levels.back(), 1);
     EXPECT_TRUE(config->firmwareGroup.isEnabled());
+    // The configuration page's firmware group opens with no scanner connected.
+    EXPECT_TRUE(page.configPage()->findChild<QWidget*>("groupBox_3")->isEnabled());
+    EXPECT_EQ(page.infoPage()->rightLevel(), 1);
     EXPECT_FALSE(connectedConfig->firmwareGroup.isEnabled());  // never while a scanner is connected
 
     // Opened again it shows the login and logs out.
@@ -148,6 +153,7 @@ TEST_F(MainPageRightsTest, RightsButtonLogsInAndOutAndEveryProtectedWidgetFollow
     EXPECT_EQ(page.rightLevel(), 0);
     EXPECT_EQ(config->levels.back(), 0);
     EXPECT_FALSE(config->firmwareGroup.isEnabled());
+    EXPECT_FALSE(page.configPage()->findChild<QWidget*>("groupBox_3")->isEnabled());
 
     // A level no account has counts as none.
     page.recv_data(17, "7");
