@@ -1,6 +1,7 @@
 #pragma once
 // Shared plumbing of the vantrel-cli subcommands.
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -24,6 +25,7 @@ int runDecode(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
+int runWhatIf(const std::vector<std::string>& args);
 // Live commands: they open a link to a scanner (see link.h).
 int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
@@ -39,5 +41,9 @@ void printError(const std::string& command, const std::string& message);
 // The value of a "--seconds N" option: a whole number 1..86400. On anything
 // else prints one error line for `command` and returns false.
 bool parseSeconds(const std::string& command, const std::string& text, long& seconds);
+
+// Reads a recorded stream whole, as playback does: a regular file of at most
+// kMaxReplayBytes. On failure returns false with the message in `error`.
+bool readRecording(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 }  // namespace cli

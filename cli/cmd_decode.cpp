@@ -1,6 +1,5 @@
 // vantrel-cli decode: a recording decoded exactly as playback decodes it.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -34,36 +33,6 @@ void usage(FILE* out) {
 }
 
 enum class Format { Text, Json };
-
-bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "cannot read " + path + ": not a regular file";
-        std::fclose(f);
-        return false;
-    }
-    // Playback holds the whole recording in memory and refuses more than this.
-    if (uint64_t(st.st_size) > kMaxReplayBytes) {
-        error = "The playback file cannot exceed 50MB!";
-        std::fclose(f);
-        return false;
-    }
-    bytes.resize(size_t(st.st_size));
-    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(got);
-    return true;
-}
 
 void appendFloat(std::string& out, float v) {
     char text[32];
@@ -154,7 +123,7 @@ int runDecode(const std::vector<std::string>& args) {
 
     std::vector<uint8_t> bytes;
     std::string error;
-    if (!readFile(path, bytes, error)) {
+    if (!readRecording(path, bytes, error)) {
         printError(kCommand, error);
         return ExitUsage;
     }

@@ -22,6 +22,7 @@ const Command kCommands[] = {
     {"send", cli::runSend, "send one command to a scanner and print its reply"},
     {"record", cli::runRecord, "record a scanner's stream like \"save log\""},
     {"discover", cli::runDiscover, "list scanners heard on the heartbeat group or found on serial ports"},
+    {"whatif", cli::runWhatIf, "check a recording against a zone set: which revolutions would trigger"},
 };
 
 void usage(FILE* out) {

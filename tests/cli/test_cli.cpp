@@ -11,31 +11,13 @@
 #include <cstdio>
 
 #include "../protocol/packet_builder.h"
-#include "qt_wait.h"
+#include "cli_run.h"
 
 using pb::Bytes;
 
 namespace {
 
 constexpr double kPi = 3.1415926535898;
-
-struct CliRun {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
-
-CliRun runCli(const QStringList& args) {
-    testsupport::ensureApp();
-    QProcess p;
-    p.start(QStringLiteral(VANTREL_CLI), args);
-    CliRun r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return r;
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
-    return r;
-}
 
 // Ten 36-degree fans of `points` points; distances 1000 + start + i mm, energy i.
 Bytes turn(int points = 3) {
