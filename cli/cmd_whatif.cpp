@@ -69,6 +69,8 @@ int loadImage(const std::string& path, bool mirror, ZoneDef& def) {
         if (const int rc = loadZoneImageBytes(kCommand, path, bytes); rc != ExitOk) return rc;
         std::memcpy(&def, bytes.data(), kZoneDefSize);
         if (!zonedef_header_ok(def)) return printError(kCommand, path + ": bad zone header"), ExitFailure;
+        if (zonedef_crc(def) != def.crc)
+            printError(kCommand, "warning: " + path + ": image CRC does not match its header");
         return ExitOk;
     }
     auto list = std::make_unique<zones>();
