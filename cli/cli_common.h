@@ -1,7 +1,6 @@
 #pragma once
 // Shared plumbing of the vantrel-cli subcommands.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -22,6 +21,7 @@ enum Exit : int {
 using Handler = int (*)(const std::vector<std::string>& args);
 
 int runDecode(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
@@ -31,6 +31,8 @@ int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
+int runUpgrade(const std::vector<std::string>& args);
+int runImage(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".
 bool wantsHelp(const std::vector<std::string>& args);
@@ -41,9 +43,5 @@ void printError(const std::string& command, const std::string& message);
 // The value of a "--seconds N" option: a whole number 1..86400. On anything
 // else prints one error line for `command` and returns false.
 bool parseSeconds(const std::string& command, const std::string& text, long& seconds);
-
-// Reads a recorded stream whole, as playback does: a regular file of at most
-// kMaxReplayBytes. On failure returns false with the message in `error`.
-bool readRecording(const std::string& path, std::vector<uint8_t>& bytes, std::string& error);
 
 }  // namespace cli

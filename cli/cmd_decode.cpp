@@ -10,6 +10,7 @@
 
 #include "cli_common.h"
 #include "fan_text.h"
+#include "recording_input.h"
 #include "stream_replay.h"
 
 namespace cli {
@@ -121,12 +122,8 @@ int runDecode(const std::vector<std::string>& args) {
         return ExitUsage;
     }
 
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!readRecording(path, bytes, error)) {
-        printError(kCommand, error);
-        return ExitUsage;
-    }
+    RecordingFile recording;
+    if (!loadRecording(kCommand, path, recording)) return ExitUsage;
 
     // The decoders print their diagnostics ("chksum cf error", ...) on
     // standard output. Keep stdout for the decoded data: it gets its own copy
@@ -151,7 +148,7 @@ int runDecode(const std::vector<std::string>& args) {
             appendTextRevolution(chunk, revolution);
         std::fwrite(chunk.data(), 1, chunk.size(), out);
     };
-    const ReplaySummary summary = replay_stream(bytes.data(), bytes.size(), sink);
+    const ReplaySummary summary = replay_stream(recording.data(), recording.size(), sink);
 
     std::fflush(stdout);
     const bool writeFailed = std::fflush(out) != 0 || std::ferror(out) != 0;

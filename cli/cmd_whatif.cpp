@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli_common.h"
+#include "recording_input.h"
 #include "zone_file.h"
 #include "zone_image.h"
 #include "zone_json.h"
@@ -183,9 +184,8 @@ int runWhatIf(const std::vector<std::string>& args) {
     const std::string& recordingPath = operands[0];
     const std::string& zonesPath = operands[1];
 
-    std::vector<uint8_t> recording;
-    std::string error;
-    if (!readRecording(recordingPath, recording, error)) return printError(kCommand, error), ExitUsage;
+    RecordingFile recording;
+    if (!loadRecording(kCommand, recordingPath, recording)) return ExitUsage;
     auto image = std::make_unique<ZoneDef>();
     if (const int rc = loadImage(zonesPath, mirror, *image); rc != ExitOk) return rc;
 

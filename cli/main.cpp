@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"decode", cli::runDecode, "decode a recorded stream into revolutions"},
+    {"export", cli::runExport, "write a recording's revolutions as CSV or PLY points"},
     {"frame", cli::runFrame, "print a command frame as hex"},
     {"model", cli::runModel, "look up a property in the model table"},
     {"zones", cli::runZones, "encode and decode zone images; read and write a scanner's zones"},
@@ -23,6 +24,8 @@ const Command kCommands[] = {
     {"record", cli::runRecord, "record a scanner's stream like \"save log\""},
     {"discover", cli::runDiscover, "list scanners heard on the heartbeat group or found on serial ports"},
     {"whatif", cli::runWhatIf, "check a recording against a zone set: which revolutions would trigger"},
+    {"upgrade", cli::runUpgrade, "upgrade a scanner's firmware over UDP or a serial port"},
+    {"image", cli::runImage, "pack a file into a firmware image, or check an image"},
 };
 
 void usage(FILE* out) {

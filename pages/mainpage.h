@@ -23,15 +23,19 @@
 #include "devconninfo.h"
 #include "eeprom.h"
 #include "metatypes.h"
+#include "playbackproc.h"
 #include "rawdata.h"
 #include "zonealarm.h"
 
 class QAbstractButton;
 class QThread;
+class Dialog_Playback;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
+class FirmwareUpdateProc;
 class HeartBeatProc;
+class Page_Admin;
 class Page_Dev;
 class Page_lidar;
 class Page_Main;
@@ -89,6 +93,22 @@ public:
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+    Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
+    // The admin window once it has been opened (showAdminPage), else null.
+    Page_Admin* adminPage() const { return m_pageAdmin; }
+
+    // ---- playback and revolution export (mainpage_playback.cpp)
+    // Plays a recording back: shows the point-cloud page and the playback
+    // dialog, and has the playback worker cache the file.
+    // With autoPlay the replay starts by itself once revolutions are cached.
+    void startPlayback(const QString& filename, bool autoPlay = false);
+    Dialog_Playback* playbackDialog() const;
+    PlaybackProc* playbackWorker() const { return m_playback; }
+    // The revolution on screen, live or played back (empty before the first).
+    const std::vector<RawData>& shownRevolution() const { return m_shownRevolution; }
+    // Writes the shown revolution as CSV or PLY; on failure *error says why
+    // and nothing is left behind.
+    bool exportRevolutionTo(const QString& path, bool ply, QString* error);
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -133,12 +153,21 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    void recv_CacheData(CachedRevolutions data, float progress);
+    // Asks for a file and writes the revolution on screen to it (CSV or PLY).
+    void exportRevolution();
+    // Opens the admin window (created on first use) with the current link
+    // type; the point-cloud page's admin button leads here.
+    void showAdminPage();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
     void sig_playback(QString filename);
     void sig_zonearg(zones data);
     void sig_upgrade(QString name, int port, QString path, QString type);
+    // The devices recv_getDevInfo found ("address:port" or "port:baud"), for
+    // the configuration page's upgrade selectors (fillUpgradeTargets).
+    void sig_upgradeTargets(QStringList devices);
     // Emitted for every operator message, whether shown in a box or not.
     void sig_message(QString title, QString text);
     // The link state changed: true once a link is open, false after closing it.
@@ -161,6 +190,11 @@ private:
     // Pages written alongside this window; see the marked section in the .cpp.
     void buildPeerPages();
     void connectPeerPages();
+    void createPlayback();
+    void connectPlayback();
+    void showPlaybackRevolution(std::vector<RawData> revolution);
+    void rememberShownRevolution(const std::vector<RawData>& revolution);
+    void closePlayback();
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -198,12 +232,20 @@ private:
     QWidget* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
     QWidget* m_pageConfig = nullptr;
-    QWidget* m_pageAdmin = nullptr;
+    Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
 
     // ---- workers
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    PlaybackProc* m_playback = nullptr;  // lives on m_threads[1], deleted there
+
+    // ---- playback
+    QPointer<Dialog_Playback> m_playbackDialog;
+    int m_playbackRuns = 0;  // files handed to the playback worker so far
+    std::vector<RawData> m_shownRevolution;
+    QString m_exportDir;
+    FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state
     QString m_linkType;

@@ -1,27 +1,36 @@
 #pragma once
-// Runs vantrel-cli (the build's own, VANTREL_CLI) as a child process and
-// collects its exit status and both output streams.
+// Runs the built vantrel-cli as a user would and collects what it printed.
 
-#include <QByteArray>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QString>
 #include <QStringList>
 
-#include "qt_wait.h"
-
 struct CliRun {
-    int exitCode = -1;  // -1: did not finish within a minute, or crashed
-    QByteArray out;
-    QByteArray err;
+    int exitCode = -1;
+    bool finished = false;
+    QString out;
+    QString err;
+    qint64 elapsedMs = 0;
+    QStringList errLines() const { return err.split('\n', Qt::SkipEmptyParts); }
 };
 
-inline CliRun runCli(const QStringList& args) {
-    testsupport::ensureApp();
+inline CliRun runCli(const QStringList& args, int timeoutMs = 30000,
+                     const QString& program = QStringLiteral(VANTREL_CLI)) {
     QProcess p;
-    p.start(QStringLiteral(VANTREL_CLI), args);
+    QElapsedTimer clock;
+    clock.start();
+    p.start(program, args);
     CliRun r;
-    if (!p.waitForFinished(60000) || p.exitStatus() != QProcess::NormalExit) return r;
-    r.exitCode = p.exitCode();
-    r.out = p.readAllStandardOutput();
-    r.err = p.readAllStandardError();
+    if (!p.waitForStarted(5000)) return r;
+    r.finished = p.waitForFinished(timeoutMs);
+    if (!r.finished) {
+        p.kill();
+        p.waitForFinished(2000);
+    }
+    r.elapsedMs = clock.elapsed();
+    r.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromLocal8Bit(p.readAllStandardOutput());
+    r.err = QString::fromLocal8Bit(p.readAllStandardError());
     return r;
 }

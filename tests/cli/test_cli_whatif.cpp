@@ -14,6 +14,7 @@
 
 #include "../protocol/packet_builder.h"
 #include "cli_run.h"
+#include "qt_wait.h"
 
 using pb::Bytes;
 
@@ -48,6 +49,8 @@ const char kRectangle[] =
 
 class CliWhatIf : public testing::Test {
 protected:
+    void SetUp() override { testsupport::ensureApp(); }
+
     QString write(const QString& name, const QByteArray& bytes) {
         const QString path = m_dir.filePath(name);
         QFile f(path);
@@ -66,7 +69,7 @@ protected:
         const CliRun r = runCli(QStringList{"whatif", recording(walk(kWalk)), zonesFile()} + extra);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         QJsonParseError e;
-        const QJsonObject doc = QJsonDocument::fromJson(r.out, &e).object();
+        const QJsonObject doc = QJsonDocument::fromJson(r.out.toUtf8(), &e).object();
         EXPECT_EQ(e.error, QJsonParseError::NoError) << r.out.toStdString();
         EXPECT_EQ(doc.value("revolutionCount").toInt(), int(kWalk.size()));
         const QJsonArray rows = doc.value("results").toArray();
@@ -126,7 +129,7 @@ TEST_F(CliWhatIf, BadInputIsRefusedWithItsMessage) {
     const QString noise = write(QStringLiteral("noise.dump"), QByteArray(4000, 'x'));
     const CliRun n = runCli({"whatif", noise, zones});
     EXPECT_EQ(n.exitCode, 1);
-    EXPECT_TRUE(n.err.contains(("vantrel-cli whatif: no revolutions in " + noise + "\n").toUtf8()))
+    EXPECT_TRUE(n.err.contains("vantrel-cli whatif: no revolutions in " + noise + "\n"))
         << n.err.toStdString();
     EXPECT_TRUE(n.out.isEmpty());
 
@@ -145,12 +148,13 @@ TEST_F(CliWhatIf, ParameterFileGivesTheSameResultAsItsZoneList) {
     ASSERT_EQ(enc.exitCode, 0) << enc.err.toStdString();
     const CliRun r = runCli({"whatif", recording(walk(kWalk)), lidar});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
-    const QJsonArray rows = QJsonDocument::fromJson(r.out).object().value("results").toArray();
+    const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).object().value("results").toArray();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(ints(rows[0].toObject().value("triggeredRevolutions")), (std::vector<int>{1, 2, 4, 5}));
 }
 
 TEST(CliZonesEncode, ReferenceRasteriserWritesTheSameImage) {
+    testsupport::ensureApp();
     QTemporaryDir dir;
     const QString list = dir.filePath(QStringLiteral("zones.json"));
     QFile f(list);
