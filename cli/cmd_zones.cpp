@@ -6,13 +6,13 @@
 #include <string>
 
 #include "cli_common.h"
-#include "model_table.h"
 #include "param_file.h"
 #include "recvdataproc.h"
 #include "session.h"
 #include "zone_file.h"
 #include "zone_image.h"
 #include "zone_json.h"
+#include "zone_transfer.h"
 #include "zone_types.h"
 
 namespace cli {
@@ -99,10 +99,6 @@ int decode(const std::string& inPath, bool mirror) {
 
 // ---- read and write on a live scanner, through the receiver as the point-cloud page does
 
-// Upper bound of one whole transfer: 416 pieces each answered at once; a stalled
-// piece is given up by the sender long before this.
-constexpr int kTransferBoundMs = 120000;
-
 int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
     if (write) {
@@ -116,50 +112,14 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     prepareLiveCommand();
     Session session;
     if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
-    std::string alarmZone;
-    try {
-        alarmZone = model_property(session.model(), "alarmZone");
-    } catch (const std::exception&) {
-    }
-    if (alarmZone == "0")
+    if (!modelStoresZones(session))
         return printError(kCmd, "model " + session.model() + " stores no alarm zones"), ExitFailure;
 
-    const int resultType = write ? 7 : 6;
-    bool finished = false, gaveUp = false;
-    int result = 0;
-    std::string failure;
     auto got = std::make_unique<zones>();
     RecvDataProc* r = session.receiver();
-    QObject::connect(r, &RecvDataProc::sig_progress, &session, [&](int rate, QString title, QString info) {
-        std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
-                     info.toStdString().c_str());
-        if (rate < 0 || (write && rate == 25 && info.startsWith("resp result"))) failure = info.toStdString();
-    });
-    QObject::connect(r, &RecvDataProc::sig_zoneData, &session, [&](zones z) { *got = z; });
-    QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
-        if (type != resultType || finished) return;
-        finished = true;
-        result = data.toInt();
-    });
-    QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
-        if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
-    });
-
-    r->recv_zoneCmd(write ? 2 : 1, *list);
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
-    if (!finished) {
-        // Cancel so the receiver does not act on a late reply while the link closes.
-        r->recv_zoneCmd(0, zones{});
-        if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
-        if (gaveUp)
-            return printError(kCmd, "the scanner stopped answering during the transfer"), ExitNoAnswer;
-        return printError(kCmd, "the transfer did not finish in time"), ExitFailure;
-    }
-    if (write ? result <= 0 : result != 1) {
-        printError(kCmd, std::string(write ? "write zone failed" : "read zone failed") +
-                             (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
-        return ExitFailure;
-    }
+    const int rc = runZoneOperation(
+        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get());
+    if (rc != ExitOk) return rc;
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

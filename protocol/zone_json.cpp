@@ -62,11 +62,11 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
 }  // namespace
 
 const char* zone_shape_name(int type) {
-    return type >= 1 && type <= 5 ? kShapeNames[type] : "";
+    return type >= 1 && type <= 5 ? kShapeNames[type] : "unknown";
 }
 
 const char* zone_kind_name(int kind) {
-    return kind >= 0 && kind <= 2 ? kKindNames[kind] : "";
+    return kind >= 0 && kind <= 2 ? kKindNames[kind] : "unknown";
 }
 
 bool zones_from_json(const std::string& text, zones& out, std::string& error) {
@@ -87,20 +87,22 @@ bool zones_from_json(const std::string& text, zones& out, std::string& error) {
     return true;
 }
 
+std::string zone_entry_to_json(const ZoneEntry& e) {
+    nlohmann::ordered_json pts = nlohmann::ordered_json::array();
+    for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
+        pts.push_back({number(e.points[p].first), number(e.points[p].second)});
+    nlohmann::ordered_json entry;
+    entry["shape"] = zone_shape_name(e.type);
+    entry["zone"] = e.zoneId;
+    entry["kind"] = zone_kind_name(e.kind);
+    entry["points"] = std::move(pts);
+    return entry.dump();
+}
+
 std::string zones_to_json(const zones& z) {
     std::string out = "{\"zones\": [";
-    for (int i = 0; i < z.count && i < kMaxZoneEntries; ++i) {
-        const ZoneEntry& e = z.entries[i];
-        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
-        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
-        nlohmann::ordered_json entry;
-        entry["shape"] = zone_shape_name(e.type);
-        entry["zone"] = e.zoneId;
-        entry["kind"] = zone_kind_name(e.kind);
-        entry["points"] = std::move(pts);
-        out += (i ? ",\n  " : "\n  ") + entry.dump();
-    }
+    for (int i = 0; i < z.count && i < kMaxZoneEntries; ++i)
+        out += (i ? ",\n  " : "\n  ") + zone_entry_to_json(z.entries[i]);
     out += z.count > 0 ? "\n]}" : "]}";
     return out;
 }

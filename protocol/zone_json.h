@@ -23,6 +23,9 @@ bool zones_from_json(const std::string& text, zones& out, std::string& error);
 // The list in the form above, one entry per line.
 std::string zones_to_json(const zones& list);
 
-// The names used in the text, by shape code (1..5) and kind (0..2).
+// One entry in the form above, on one line.
+std::string zone_entry_to_json(const ZoneEntry& entry);
+
+// The names used in the text, by shape code (1..5) and kind (0..2); "unknown" for anything else.
 const char* zone_shape_name(int type);
 const char* zone_kind_name(int kind);
