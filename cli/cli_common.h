@@ -25,6 +25,7 @@ int runExport(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
+int runWhatIf(const std::vector<std::string>& args);
 // Live commands: they open a link to a scanner (see link.h).
 int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
