@@ -55,7 +55,7 @@ void zonesUsage(FILE* out) {
         "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
         "\n"
         "exit status: 0 done, 1 refused, not a zone image or transfer failed, 2 usage or unreadable\n"
-        "input, 4 the scanner never answered\n");
+        "input, 4 the scanner never answered, 5 the link was lost\n");
 }
 
 const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
@@ -268,7 +268,8 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     });
 
     r->recv_zoneCmd(write ? 2 : 1, *list);
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    waitUntil([&] { return finished || gaveUp || session.lost(); }, kTransferBoundMs);
+    if (session.lost()) return linkLost(session, kCmd);
     if (!finished) {
         // Cancel so the receiver does not act on a late reply while the link closes.
         r->recv_zoneCmd(0, zones{});

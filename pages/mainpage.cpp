@@ -95,7 +95,11 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     buildPages();
     createWorkers();
     connectWorkers();
+    connectLinkControls();
     connectPeerPages();
+    // Started once every receiver of its signals is connected: a set-up
+    // failure it reports at once must not go unheard.
+    m_heartbeat->start();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -103,6 +107,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
 }
 
 MainPage::~MainPage() {
+    stopOpening();
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
     for (QThread* thread : m_threads) {

@@ -21,8 +21,7 @@ void MainPage::createWorkers() {
     m_sender->moveToThread(m_threads[0]);
     connect(m_threads[0], &QThread::finished, m_sender, &QObject::deleteLater);
 
-    m_heartbeat = new HeartBeatProc(kHeartbeatPort);
-    m_heartbeat->start();
+    m_heartbeat = new HeartBeatProc(kHeartbeatPort);  // started once connected
 }
 
 void MainPage::connectWorkers() {
