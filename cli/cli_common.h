@@ -22,6 +22,7 @@ enum Exit : int {
 using Handler = int (*)(const std::vector<std::string>& args);
 
 int runDecode(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
@@ -30,6 +31,9 @@ int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
+int runParams(const std::vector<std::string>& args);
+int runUpgrade(const std::vector<std::string>& args);
+int runImage(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".
 bool wantsHelp(const std::vector<std::string>& args);

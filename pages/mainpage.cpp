@@ -17,9 +17,12 @@
 #include "dialog_waitsignal2.h"
 #include "heartbeatproc.h"
 #include "mainpage_internal.h"
+#include "page_config.h"
 #include "page_dev.h"
+#include "page_info.h"
 #include "page_lidar.h"
 #include "page_main.h"
+#include "page_message.h"
 #include "recorder.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
@@ -54,7 +57,9 @@ QString& translationDirOverride() {
 }  // namespace
 
 void MainPage::setMessageHook(MessageHook hook) {
-    messageHook() = std::move(hook);
+    messageHook() = hook;
+    // The pages' own boxes go the same way.
+    pagemsg::setMessageHook(std::move(hook));
 }
 
 void MainPage::setTranslationDirectory(const QString& dir) {
@@ -97,6 +102,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     connectWorkers();
     connectLinkControls();
     connectPeerPages();
+    connectParamPages();
     // Started once every receiver of its signals is connected: a set-up
     // failure it reports at once must not go unheard.
     m_heartbeat->start();
@@ -110,6 +116,7 @@ MainPage::~MainPage() {
     stopOpening();
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
+    if (m_playback) m_playback->stop();  // a caching loop would hold its thread
     for (QThread* thread : m_threads) {
         thread->quit();
         thread->wait();
@@ -185,6 +192,7 @@ QWidget* MainPage::currentPage() const {
 void MainPage::buildPages() {
     m_pageLidar = new Page_lidar(this);
     buildPeerPages();
+    buildParamPages();
     // Side-bar order. Pages still to come (parameters, algorithm box,
     // configuration, admin) register here with their button; a null page
     // keeps its button hidden.
@@ -194,7 +202,7 @@ void MainPage::buildPages() {
     registerPage(m_pageBox, ui->pb_box);
     registerPage(m_pageDev, ui->pb_dev);
     registerPage(m_pageConfig, ui->pb_config);
-    registerPage(m_pageAdmin, nullptr);
+    // The admin page is a window of its own (showAdminPage), not in the stack.
     // The sector data sit in the point-cloud page's side panel.
     ui->pb_span->hide();
 }
@@ -226,6 +234,7 @@ void MainPage::on_pb_dev_clicked() {
 }
 
 void MainPage::on_pb_config_clicked() {
+    if (m_pageConfig) m_pageConfig->refresh();
     showPage(m_pageConfig);
 }
 
@@ -251,6 +260,7 @@ void MainPage::on_pb_showmin_clicked() {
 void MainPage::on_pb_close_clicked() {
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
+    if (m_playback) m_playback->stop();
     QCoreApplication::quit();
 }
 
@@ -358,30 +368,34 @@ void MainPage::recv_zoneData(zones data) {
 }
 
 void MainPage::recv_getDevInfo(bool isUDP) {
+    // A serial probe takes seconds; the window stays live behind the wait
+    // dialog, which also keeps a second request from starting meanwhile.
+    if (!isUDP) recv_wait(true);
     const QStringList devices = m_pageDev ? m_pageDev->collectDevices(isUDP) : QStringList();
+    if (!isUDP) recv_wait(false);
     MAIN_TRACE("MainPage::recv_getDevInfo") << isUDP << devices;
-    // The configuration page takes the list once it exists.
-}
-
-void MainPage::recv_import_finish() {
-    recv_wait(false);
-    showMessage(tr("warm"), tr("Import parameters succeeded"));
+    emit sig_upgradeTargets(devices);
 }
 
 void MainPage::recv_PlayBackFileName(QString filename) {
-    emit sig_playback(filename);
+    startPlayback(filename);
 }
 
 void MainPage::recv_isplayback(bool isplay) {
     m_isPlayback = isplay;
+    // Direct, not queued: the worker's thread is busy in its loop.
+    if (m_playback) m_playback->recv_isplayback(isplay);
 }
 
 void MainPage::recv_upgrade(QString name, int port, QString path, QString type) {
+    MAIN_TRACE("MainPage::recv_upgrade") << type << name << port << path;
+    if (!m_threads[2]->isRunning()) m_threads[2]->start();
     emit sig_upgrade(name, port, path, type);
 }
 
 void MainPage::recv_upgradeFinish(bool value, QString result) {
     recv_wait(false);
+    if (m_progressDialog) m_progressDialog->hide();
     if (value)
         showMessage(tr("warm"), tr("Firmware upgrade success!"));
     else
@@ -418,11 +432,10 @@ void MainPage::recv_saveLog(bool isSave) {
 }
 
 void MainPage::setDeviceButtonsVisible(bool visible) {
-    // Pages that only make sense with a scanner attached.
-    for (QWidget* page : {m_pageInfo, m_pageConfig}) {
-        for (const PageEntry& entry : m_pages) {
-            if (entry.page == page && entry.button) entry.button->setVisible(visible);
-        }
+    // Pages that only make sense with a scanner attached. The configuration
+    // page stays: language, log path and firmware upgrade work off line.
+    for (const PageEntry& entry : m_pages) {
+        if (entry.page == m_pageInfo && entry.button) entry.button->setVisible(visible);
     }
 }
 

@@ -55,6 +55,8 @@ int main(int argc, char** argv) {
         "serial", "Scanner on a pseudo-terminal speaking uart (text) or vpc (frames).", "uart|vpc");
     const QCommandLineOption link("link", "Publish the pseudo-terminal under this fixed path (symlink).",
                                   "PATH");
+    const QCommandLineOption baud("baud", "Rate of the serial line (default: the client's, until LSBPS).",
+                                  "N");
     const QCommandLineOption format("format", "Packet format: facf face fadf fa9d fa99 faaa fac7 legacy.",
                                     "F");
     const QCommandLineOption fan("fan", "Fan width in degrees (divides 360, multiple of 9; default 36).",
@@ -70,6 +72,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption mute("mute", "Never answer commands.");
     const QCommandLineOption zoneFault(
         "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error.", "KIND");
+    const QCommandLineOption firmwareOut(
+        "firmware-out", "Write each firmware image received by an upgrade to FILE.", "FILE");
+    const QCommandLineOption upgradeFault(
+        "upgrade-fault",
+        "Upgrade fault: silent-after:N drop-reply:N nak:N (serial) no-ack bad-status.", "KIND");
     const QCommandLineOption state("state", "Keep the parameter block (and FILE.zones) across restarts.",
                                    "FILE");
     const QCommandLineOption dump(
@@ -79,6 +86,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption quiet("quiet", "Do not log commands.");
     parser.addOptions({udp,  tcp,     serial, link, format,    fan,   model, sn,      heartbeat, fault,
                        drop, corrupt, refuse, mute, zoneFault, state, dump,  seconds, seed,      quiet});
+    parser.addOptions({firmwareOut, upgradeFault, baud});
     parser.process(app);
 
     sim::SimOptions o;
@@ -96,6 +104,11 @@ int main(int argc, char** argv) {
             return fail("--serial wants uart or vpc");
     }
     o.serialLink = parser.value(link);
+    if (parser.isSet(baud)) {
+        bool baudOk = false;
+        o.serialBaud = parser.value(baud).toInt(&baudOk);
+        if (!baudOk || o.serialBaud < 50) return fail("--baud wants a rate of at least 50");
+    }
     if (parser.isSet(format)) {
         if (!sim::parseStreamFormat(parser.value(format), &o.format)) return fail("unknown --format");
         o.formatGiven = true;
@@ -135,6 +148,8 @@ int main(int argc, char** argv) {
     o.refuse = parser.isSet(refuse);
     o.mute = parser.isSet(mute);
     o.zoneFault = parser.value(zoneFault);
+    o.firmwareOut = parser.value(firmwareOut);
+    o.upgradeFault = parser.value(upgradeFault);
     o.stateFile = parser.value(state);
     if (parser.isSet(seed)) o.seed = parser.value(seed).toUInt(&ok);
     if (!ok) return fail("--seed wants a whole number");

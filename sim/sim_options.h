@@ -30,6 +30,7 @@ struct SimOptions {
     quint16 tcpPort = 0;  // commands on this port, scan data on tcpPort + 1
     SerialMode serial = SerialMode::None;
     QString serialLink;  // optional fixed symlink to the pseudo-terminal
+    int serialBaud = 0;  // the line's rate; 0: whatever the client uses until "LSBPS"
 
     // Stream. formatGiven is false when the link's default applies
     // (legacy on "uart", facf elsewhere).
@@ -46,6 +47,11 @@ struct SimOptions {
     bool refuse = false;          // every set command answered "NG"
     bool mute = false;            // no command is answered
     QString zoneFault;            // passed to ZoneStore::parseFault
+    QString upgradeFault;         // passed to parseUpgradeFault (firmware_target.h)
+
+    // Firmware upgrade target: where a received, checked image is written
+    // (empty: checked and dropped).
+    QString firmwareOut;
 
     QString stateFile;        // persists the parameter block and the zone image
     uint32_t seed = 1;        // scene noise and fault dice
