@@ -13,6 +13,7 @@ enum Exit : int {
     ExitUsage = 2,          // bad arguments, or an input file that cannot be read
     ExitRefused = 3,        // live commands: the scanner answered "NG"
     ExitNoAnswer = 4,       // live commands: the scanner never answered
+    ExitLinkLost = 5,       // live commands: the link vanished (port unplugged, connection closed)
     ExitInterrupted = 130,  // SIGINT or SIGTERM ended the command early
 };
 

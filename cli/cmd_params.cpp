@@ -113,12 +113,20 @@ int exportParams(const std::string& linkArg, const std::string& path, bool withZ
             return rc;
         // The image is built as the point-cloud page's export builds it:
         // from the list read, turned the way the scanner turns.
+        // The conversion runs on the receiver's worker; it ends in the image
+        // or in an error text.
+        bool refused = false;
         QMetaObject::Connection c =
             QObject::connect(r, &RecvDataProc::sig_ZoneDef, &session, [&](ZoneDef* def, QString type) {
                 if (def && type == QLatin1String("setzone")) image = std::make_unique<ZoneDef>(*def);
             });
+        QMetaObject::Connection e =
+            QObject::connect(r, &RecvDataProc::sig_data, &session,
+                             [&](int type, QByteArray) { refused = refused || type == 1; });
         r->recv_zoneCmd(4, *list);
+        waitUntil([&] { return image || refused; }, 30000);
         QObject::disconnect(c);
+        QObject::disconnect(e);
         if (!image) return printError(kCmd, "the zones read cannot be turned into a zone image"), ExitFailure;
     }
     session.close();
@@ -195,10 +203,10 @@ Outcome sendOne(Session& session, const std::string& cmd) {
     emit session.sig_S_PACK(text);
     Outcome outcome = Outcome::Accepted;
     if (uart) {
-        waitUntil([&] { return silent || uartDone; }, 30000);
+        waitUntil([&] { return silent || uartDone || session.lost(); }, 30000);
         outcome = !uartDone || silent ? Outcome::Silent : reported ? Outcome::Refused : Outcome::Accepted;
     } else {
-        waitUntil([&] { return acked || reported; }, Session::kGiveUpMs);
+        waitUntil([&] { return acked || reported || session.lost(); }, Session::kGiveUpMs);
         // The refusal's acknowledgement and the sender's report reach us on
         // two ways; the report may come first. An acknowledgement still on
         // its way is there within moments; a command given up has none.
@@ -274,6 +282,7 @@ int importInto(const std::string& linkArg, const std::string& path, const Import
     int rc = omitted.empty() ? ExitOk : ExitFailure;
     for (const std::string& cmd : cmds) {
         if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
+        if (session.lost()) return linkLost(session, kCmd);
         if (cmd.find("LSUDP") != std::string::npos && linkType != "UART") {
             // The scanner answers from its new address, where nobody listens for it.
             emit session.sig_S_PACK(QString::fromStdString(cmd));
@@ -296,6 +305,7 @@ int importInto(const std::string& linkArg, const std::string& path, const Import
                 std::printf("%s: no answer\n", cmd.c_str());
                 ++tally.unanswered;
                 std::fflush(stdout);
+                if (session.lost()) return linkLost(session, kCmd);
                 return printError(kCmd, "the scanner fell silent"), ExitNoAnswer;
         }
         std::fflush(stdout);

@@ -26,7 +26,7 @@ void usage(FILE* out) {
                  "On a uart:// link the command runs as the plain-text exchange; \"OK\" is printed\n"
                  "when the scanner confirmed it.\n"
                  "exit status: 0 accepted, 1 link cannot be opened, 2 usage, 3 refused (\"NG\"),\n"
-                 "             4 the scanner never answered\n");
+                 "             4 the scanner never answered, 5 the link was lost\n");
 }
 
 // Reply payloads may be text or binary; keep one line either way.
@@ -119,14 +119,16 @@ int runSend(const std::vector<std::string>& args) {
     if (text == "LRESTH" || text.find("LSUDP") != std::string::npos) {
         // Neither is answered on this link: a restarting scanner is silent, and one taking a
         // new address answers from there. Give the sender time to finish what follows.
-        waitUntil([] { return false; }, text == "LRESTH" ? 2500 : 500);
+        waitUntil([&] { return session.lost(); }, text == "LRESTH" ? 2500 : 500);
+        if (session.lost()) return linkLost(session, kCommand);
         std::printf("sent (no reply expected)\n");
         return finish(audit::kSent, "", interrupted() ? ExitInterrupted : ExitOk);
     }
 
     const int bound = uart ? 30000 : Session::kGiveUpMs;
-    const bool done =
-        waitUntil([&] { return gaveUp || (uart ? uartDone : (acked && (haveReply || !ok))); }, bound);
+    const bool done = waitUntil(
+        [&] { return session.lost() || gaveUp || (uart ? uartDone : (acked && (haveReply || !ok))); }, bound);
+    if (session.lost()) return linkLost(session, kCommand);
     // A refusal is acknowledged and then reported by the sender as well; the reply decides.
     if (!done && interrupted()) {
         printError(kCommand, "interrupted");

@@ -53,7 +53,7 @@ void zonesUsage(FILE* out) {
         "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
         "\n"
         "exit status: 0 done, 1 refused, not a zone image or transfer failed, 2 usage or unreadable\n"
-        "input, 4 the scanner never answered\n");
+        "input, 4 the scanner never answered, 5 the link was lost\n");
 }
 
 int encode(const std::string& inPath, const std::string& outPath, bool mirror, ZoneRasteriser rasteriser) {

@@ -84,7 +84,8 @@ int runZoneOperation(Session& session, const char* command, bool write, const st
     };
 
     start();
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    waitUntil([&] { return finished || gaveUp || session.lost(); }, kTransferBoundMs);
+    if (session.lost()) return linkLost(session, command);
     if (!finished) {
         // Cancel so the receiver does not act on a late reply while the link closes.
         r->recv_zoneCmd(0, zones{});

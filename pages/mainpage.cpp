@@ -100,9 +100,13 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     buildPages();
     createWorkers();
     connectWorkers();
+    connectLinkControls();
     connectPeerPages();
     connectParamPages();
     setupRights();
+    // Started once every receiver of its signals is connected: a set-up
+    // failure it reports at once must not go unheard.
+    m_heartbeat->start();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -110,6 +114,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
 }
 
 MainPage::~MainPage() {
+    stopOpening();
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
     if (m_playback) m_playback->stop();  // a caching loop would hold its thread

@@ -16,6 +16,7 @@
 #include <QVector>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -24,9 +25,11 @@
 #include "audit_log.h"
 #include "devconninfo.h"
 #include "eeprom.h"
+#include "link_open.h"
 #include "metatypes.h"
 #include "playbackproc.h"
 #include "rawdata.h"
+#include "scanner_link.h"
 #include "zonealarm.h"
 
 class QAbstractButton;
@@ -34,6 +37,7 @@ class QThread;
 class Dialog_Audit;
 class Dialog_Login;
 class Dialog_Playback;
+class QThreadPool;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
@@ -84,7 +88,14 @@ public:
     int portOrBaud() const { return m_portBaud; }
     int localPort() const { return m_localPort; }
     int dataHandle() const { return m_dataHandle; }
-    bool isLinkOpen() const { return m_dataHandle > 0 || m_tcpDataSocket > 0; }
+    // A link is open (and has not been lost) for the receiver and the sender.
+    bool isLinkOpen() const { return m_link && m_link->isOpen(); }
+    // From recv_start until the scanner's parameter block arrives (or the
+    // attempt failed or was cancelled): the wait dialog's Cancel disconnects.
+    bool isConnecting() const;
+    // Switches the open serial link to `baud` (the scanner accepted "LSBPS").
+    // False when no serial link is open or the port refused the rate.
+    bool setSerialLinkBaud(int baud);
     int stateFlags() const { return m_stateFlags; }
     const EEpromV101& paramBlock() const { return m_paramBlock; }
     int offsetAngle() const { return m_offsetAngle; }
@@ -146,7 +157,11 @@ public slots:
     void on_pb_close_clicked();
 
     void recv_data(int type, QByteArray data);
+    // Opens the link on a worker thread behind the wait dialog and returns at
+    // once; the result comes back to this thread (finishStart).
     void recv_start(QString type, QString ip_com, int port_baud, int remote_port);
+    // The receiver found link `linkId` gone: one message, the disconnected state.
+    void recv_linkLost(quint64 linkId, QString reason);
     void recv_restart(QString type, QString ip_com, int port_baud, int remote_port);
     void recv_wait(bool state);
     void recv_progress(int rate, QString title, QString info);
@@ -226,6 +241,12 @@ private:
 
     // ---- link
     void startWorkers();
+    void connectLinkControls();
+    void finishStart(unsigned attempt, const LinkOpenResult& result);
+    void handOverLink(const LinkOpenResult& result);
+    void cancelConnect();
+    void abandonOpening();
+    void stopOpening();
     void closeLink();
     void disconnectLink();
     bool startFromHomePage(const QString& type, const QString& ip_com, int port_baud, int remote_port);
@@ -274,6 +295,10 @@ private:
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state
+    LinkRef m_link;                       // the open link, shared with the receiver and the sender
+    QThreadPool* m_linkOpener = nullptr;  // opens links off the GUI thread, one at a time
+    unsigned m_openAttempt = 0;           // the attempt whose result is still wanted
+    std::shared_ptr<std::atomic<bool>> m_openCancel;  // set: the running attempt is called off
     QString m_linkType;
     QString m_ipCom;
     int m_portBaud = 0;

@@ -192,6 +192,15 @@ TEST(CliRecord, UnwritableDirectoryIsOneErrorAndExit1) {
     EXPECT_TRUE(r.out.isEmpty());
 }
 
+// Recording is under way once the raw stream file below `base` has bytes in it.
+bool recordingHasBytes(const QString& base) {
+    QDir day(base + "/korvLOG");
+    for (const QString& d : day.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QString& t : QDir(day.filePath(d)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (QFileInfo(day.filePath(d) + "/" + t + "/data0.dump").size() > 0) return true;
+    return false;
+}
+
 TEST(CliRecord, SigintEndsTheRecordingCleanly) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     SimScanner s(17111);
@@ -201,21 +210,49 @@ TEST(CliRecord, SigintEndsTheRecordingCleanly) {
     p.start(QStringLiteral(VANTREL_CLI),
             {"record", udpLink(17111, 17212), "--seconds", "600", "--dir", base.path()});
     ASSERT_TRUE(p.waitForStarted(5000));
-    // Recording is under way once the raw stream file has bytes in it.
-    const auto dumpHasBytes = [&] {
-        QDir day(base.path() + "/korvLOG");
-        for (const QString& d : day.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            for (const QString& t : QDir(day.filePath(d)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-                if (QFileInfo(day.filePath(d) + "/" + t + "/data0.dump").size() > 0) return true;
-        return false;
-    };
-    ASSERT_TRUE(QTest::qWaitFor(dumpHasBytes, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recordingHasBytes(base.path()); }, 10000));
     ::kill(pid_t(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
     const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
     EXPECT_TRUE(QFile::exists(dir + "/point0.txt")) << dir.toStdString();
+}
+
+// A link that vanishes mid-recording (the scanner's pseudo-terminal or TCP
+// connections pulled away) ends the command within moments with one message
+// and exit status 5; what was recorded stays.
+TEST(CliRecord, VanishingLinkEndsTheRecordingKeepingWhatWasRecorded) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    ensureApp();
+    sim::SimOptions serial;
+    serial.serial = sim::SerialMode::Uart;
+    serial.logCommands = false;
+    sim::SimOptions tcp;
+    tcp.tcpAddress = QStringLiteral("127.0.0.1");
+    tcp.tcpPort = 17130;
+    tcp.logCommands = false;
+    for (const sim::SimOptions& options : {serial, tcp}) {
+        auto scanner = std::make_unique<sim::Simulator>(options);
+        ASSERT_TRUE(scanner->start());
+        const QString link = options.tcpPort ? QStringLiteral("tcp://127.0.0.1:17130")
+                                             : QStringLiteral("uart://%1?baud=460800").arg(scanner->serialPath());
+        SCOPED_TRACE(link.toStdString());
+        QTemporaryDir base;
+        QProcess p;
+        p.start(QStringLiteral(VANTREL_CLI), {"record", link, "--seconds", "600", "--dir", base.path()});
+        ASSERT_TRUE(p.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recordingHasBytes(base.path()); }, 15000));
+
+        scanner.reset();
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 5);
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_TRUE(err.contains("vantrel-cli record: the link was lost")) << err.toStdString();
+        const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+        EXPECT_GT(QFileInfo(dir + "/data0.dump").size(), 0) << dir.toStdString();
+    }
 }
 
 // ---------------------------------------------------------------- TCP
