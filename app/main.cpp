@@ -2,7 +2,10 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
+#include <cstdio>
 
+#include "connect_option.h"
 #include "mainpage.h"
 
 int main(int argc, char** argv) {
@@ -15,6 +18,11 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantrel"));
+    const ConnectOption startLink = parseConnectOption(QApplication::arguments());
+    if (!startLink.error.isEmpty()) {
+        std::fprintf(stderr, "vantrel: %s\n", qPrintable(startLink.error));
+        return 2;
+    }
 
     MainPage window;
     // Without a window manager (a bare X server) "maximised" means nothing:
@@ -22,5 +30,11 @@ int main(int argc, char** argv) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->availableGeometry());
     window.showMaximized();
+    if (startLink.given) {
+        // Once the event loop runs, as if the operator had asked for this link.
+        QTimer::singleShot(0, &window, [&window, &startLink] {
+            window.recv_start(startLink.type, startLink.address, startLink.portOrBaud, startLink.localPort);
+        });
+    }
     return app.exec();
 }

@@ -1,3 +1,5 @@
+#include "cmd_zones.h"
+
 #include <QDateTime>
 #include <cmath>
 #include <cstdio>
@@ -9,11 +11,10 @@
 #include <string>
 
 #include "cli_common.h"
-#include "model_table.h"
 #include "param_file.h"
-#include "recvdataproc.h"
 #include "session.h"
 #include "zone_image.h"
+#include "zone_transfer.h"
 #include "zone_types.h"
 
 namespace cli {
@@ -30,6 +31,8 @@ void zonesUsage(FILE* out) {
         "usage: vantrel-cli zones encode [--mirror] ZONES.json OUT\n"
         "       vantrel-cli zones decode [--mirror] IN\n"
         "       vantrel-cli zones read|write LINK FILE.json\n"
+        "       vantrel-cli zones write --verify LINK FILE.json\n"
+        "       vantrel-cli zones diff [--mirror] A B\n"
         "\n"
         "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
         "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
@@ -37,6 +40,11 @@ void zonesUsage(FILE* out) {
         "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
         "read    reads the scanner's zones and writes them to FILE.json (progress on stderr).\n"
         "write   writes the zone list of FILE.json to the scanner (progress on stderr).\n"
+        "        --verify reads the image back and compares it byte for byte with what was\n"
+        "        written (shape records and tables); a difference names the zone, exit 1.\n"
+        "diff    compares two zone sets, each a zone JSON, a .lidar file, a raw zone image or\n"
+        "        a LINK; prints per zone and kind the shapes only in A, only in B and changed\n"
+        "        (as the scanner stores them); exit 0 when equal, 1 when not.\n"
         "        LINK: udp://IP:PORT[?local=PORT] | tcp://IP:PORT | uart:///dev/PATH?baud=N |\n"
         "              vpc:///dev/PATH[?baud=N]; read and write mirror as the scanner's model turns.\n"
         "--mirror  the scanner turns the other way: lateral values change sign on the way\n"
@@ -109,6 +117,8 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     return true;
 }
 
+}  // namespace
+
 // The list as JSON in the input form, one entry per line.
 std::string zonesJson(const zones& z) {
     // One entry per line, keys in the order of the input form.
@@ -129,6 +139,8 @@ std::string zonesJson(const zones& z) {
     return out;
 }
 
+namespace {
+
 bool readFile(const std::string& path, std::string& data) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -139,6 +151,8 @@ bool readFile(const std::string& path, std::string& data) {
 bool endsWith(const std::string& s, const std::string& suffix) {
     return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
+
+}  // namespace
 
 // Reads and checks a zone list file. ExitOk, or the exit status after one error line.
 int loadZones(const std::string& inPath, zones& list) {
@@ -167,6 +181,8 @@ int loadZones(const std::string& inPath, zones& list) {
     }
     return ExitOk;
 }
+
+namespace {
 
 int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
     auto list = std::make_unique<zones>();
@@ -221,71 +237,33 @@ int decode(const std::string& inPath, bool mirror) {
 
 // ---- read and write on a live scanner, through the receiver as the point-cloud page does
 
-// Upper bound of one whole transfer: 416 pieces each answered at once; a stalled
-// piece is given up by the sender long before this.
-constexpr int kTransferBoundMs = 120000;
+}  // namespace
+
+int loadZonesToWrite(const std::string& path, zones& list) {
+    if (const int rc = loadZones(path, list); rc != ExitOk) return rc;
+    // Refuse early rather than leave a scanner half-erased by a list it cannot take.
+    int bad = 0;
+    const int status = check_zone_list(list, &bad);
+    if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
+    return ExitOk;
+}
+
+namespace {
 
 int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
     if (write) {
-        if (const int rc = loadZones(path, *list); rc != ExitOk) return rc;
-        // Refuse early rather than leave a scanner half-erased by a list it cannot take.
-        auto def = std::make_unique<ZoneDef>();
-        int bad = 0;
-        const int status = zones_to_zonedef(*list, false, 0, *def, nullptr, &bad);
-        if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
+        if (const int rc = loadZonesToWrite(path, *list); rc != ExitOk) return rc;
     }
     prepareLiveCommand();
     Session session;
-    if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
-    std::string alarmZone;
-    try {
-        alarmZone = model_property(session.model(), "alarmZone");
-    } catch (const std::exception&) {
-    }
-    if (alarmZone == "0")
-        return printError(kCmd, "model " + session.model() + " stores no alarm zones"), ExitFailure;
-
-    const int resultType = write ? 7 : 6;
-    bool finished = false, gaveUp = false;
-    int result = 0;
-    std::string failure;
-    auto got = std::make_unique<zones>();
-    RecvDataProc* r = session.receiver();
-    QObject::connect(r, &RecvDataProc::sig_progress, &session, [&](int rate, QString title, QString info) {
-        std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
-                     info.toStdString().c_str());
-        if (rate < 0 || (write && rate == 25 && info.startsWith("resp result"))) failure = info.toStdString();
-    });
-    QObject::connect(r, &RecvDataProc::sig_zoneData, &session, [&](zones z) { *got = z; });
-    QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
-        if (type != resultType || finished) return;
-        finished = true;
-        result = data.toInt();
-    });
-    QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
-        if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
-    });
-
-    r->recv_zoneCmd(write ? 2 : 1, *list);
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
-    if (!finished) {
-        // Cancel so the receiver does not act on a late reply while the link closes.
-        r->recv_zoneCmd(0, zones{});
-        if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
-        if (gaveUp)
-            return printError(kCmd, "the scanner stopped answering during the transfer"), ExitNoAnswer;
-        return printError(kCmd, "the transfer did not finish in time"), ExitFailure;
-    }
-    if (write ? result <= 0 : result != 1) {
-        printError(kCmd, std::string(write ? "write zone failed" : "read zone failed") +
-                             (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
-        return ExitFailure;
-    }
+    if (const int rc = openZoneSession(session, kCmd, linkArg); rc != ExitOk) return rc;
+    const ZoneTransfer t = runZoneTransfer(session, write, *list);
+    if (t.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, write, t);
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << zonesJson(*got) << "\n";
+        out << zonesJson(*t.list) << "\n";
         out.close();
         if (!out) return printError(kCmd, "cannot write " + path), ExitFailure;
     }
@@ -305,10 +283,13 @@ int runZones(const std::vector<std::string>& args) {
     }
     const std::string& verb = args[0];
     bool mirror = false;
+    bool verify = false;
     std::vector<std::string> operands;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--mirror")
             mirror = true;
+        else if (args[i] == "--verify" && verb == "write")
+            verify = true;
         else if (args[i].size() > 1 && args[i][0] == '-')
             return printError(kCmd, "unknown option " + args[i]), ExitUsage;
         else
@@ -316,8 +297,11 @@ int runZones(const std::vector<std::string>& args) {
     }
     if (verb == "encode" && operands.size() == 2) return encode(operands[0], operands[1], mirror);
     if (verb == "decode" && operands.size() == 1) return decode(operands[0], mirror);
+    if (verb == "write" && verify && operands.size() == 2 && !mirror)
+        return writeZonesVerified(operands[0], operands[1]);
     if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror)
         return liveZones(verb == "write", operands[0], operands[1]);
+    if (verb == "diff" && operands.size() == 2) return diffZones(operands[0], operands[1], mirror);
     zonesUsage(stderr);
     return ExitUsage;
 }

@@ -10,6 +10,7 @@
 #include "page_main.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
+#include "zone_write_check.h"
 
 // ---------------------------------------------------------------- workers
 
@@ -60,6 +61,7 @@ void MainPage::connectWorkers() {
     connect(m_pageLidar, &Page_lidar::sig_S_PACK, m_sender, &SendCmdProc::recv_S_PACK);
     connect(m_pageLidar, &Page_lidar::sig_cmd, m_sender, &SendCmdProc::recv_cmd);
     connect(this, &MainPage::sig_zonearg, m_pageLidar, &Page_lidar::recv_zonearg);
+    connectZoneCheck();
     // Playback (sig_PlayBackFileName, sig_isplayback, sig_CacheData,
     // sig_playback) and firmware upgrade (sig_upgrade, sig_finish) connect
     // here once their workers exist; they get m_threads[1] and m_threads[2].
@@ -89,4 +91,17 @@ void MainPage::connectPeerPages() {
     connect(m_pageMain, &Page_Main::sig_start, this, &MainPage::recv_start);
     connect(m_pageMain, &Page_Main::sig_skipFunc, this, &MainPage::recv_skipFunc);
     connect(m_pageMain, &Page_Main::sig_wait, this, [this](int state) { recv_wait(state != 0); });
+}
+
+// ================================================================ verified zone writes
+
+void MainPage::connectZoneCheck() {
+    m_zoneCheck = new ZoneWriteCheck(this);
+    // The pieces on their way to the sender are what the scanner is given.
+    connect(m_receiver, &RecvDataProc::sig_ZoneCMD, m_zoneCheck, &ZoneWriteCheck::recv_ZoneCMD);
+    connect(m_receiver, &RecvDataProc::sig_zoneImage, m_zoneCheck, &ZoneWriteCheck::imageRead);
+    connect(m_zoneCheck, &ZoneWriteCheck::sig_result, this,
+            [this](bool verified, QString text) { showMessage(verified ? tr("warm") : tr("error"), text); });
+    // A check never carries over to another link or scanner.
+    connect(this, &MainPage::sig_linkChanged, m_zoneCheck, [this] { m_zoneCheck->cancel(); });
 }

@@ -69,7 +69,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption refuse("refuse", "Answer every set command with NG.");
     const QCommandLineOption mute("mute", "Never answer commands.");
     const QCommandLineOption zoneFault(
-        "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error.", "KIND");
+        "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error corrupt-store.",
+        "KIND");
     const QCommandLineOption state("state", "Keep the parameter block (and FILE.zones) across restarts.",
                                    "FILE");
     const QCommandLineOption dump(

@@ -88,6 +88,8 @@ signals:
     // zone operation, 12 reply payload or text line.
     void sig_data(int type, QByteArray data);
     void sig_zoneData(zones data);
+    // The whole image of a successful zone read (212992 bytes), before its type 6 result.
+    void sig_zoneImage(QByteArray image);
     void sig_progress(int rate, QString title, QString info);
     void sig_CmdRecv(int sign, int sn, bool isOK);
     // The frame boundary found by calibration, 0.1 degree.

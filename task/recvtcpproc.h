@@ -45,6 +45,7 @@ signals:
                      bool isrepeat);
     void sig_progress(int rate, QString title, QString info);
     void sig_zoneData(zones data);
+    void sig_zoneImage(QByteArray image);
     void sig_ZoneDef(ZoneDef* def, QString type);
     void sig_end();
 

@@ -1,0 +1,126 @@
+// vantrel-cli zones diff: two zone sets compared shape by shape, as the
+// scanner stores them.
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cli_common.h"
+#include "cmd_zones.h"
+#include "link.h"
+#include "param_file.h"
+#include "session.h"
+#include "zone_compare.h"
+#include "zone_image.h"
+#include "zone_transfer.h"
+
+namespace cli {
+
+namespace {
+
+const char* const kCmd = "zones";
+
+bool hasSuffix(const std::string& s, const std::string& suffix) {
+    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// Records of an image held in `bytes`; false (after one error line) when it is no zone image.
+bool imageRecords(const std::string& name, const std::vector<uint8_t>& bytes, std::vector<ZoneRecord>& out) {
+    if (bytes.size() != kZoneDefSize) {
+        printError(kCmd, name + ": not a zone image (" + std::to_string(bytes.size()) + " bytes)");
+        return false;
+    }
+    auto def = std::make_unique<ZoneDef>();
+    std::memcpy(def.get(), bytes.data(), kZoneDefSize);
+    if (!zonedef_header_ok(*def)) {
+        printError(kCmd, name + ": bad zone header");
+        return false;
+    }
+    if (zonedef_crc(*def) != def->crc)
+        printError(kCmd, "warning: " + name + ": image CRC does not match its header");
+    out = zone_records_of_image(*def);
+    return true;
+}
+
+// The records of one side: a LINK, a .lidar file, a raw image or a zone JSON.
+int loadSide(const std::string& what, bool mirror, std::vector<ZoneRecord>& out) {
+    if (what.find("://") != std::string::npos) {
+        prepareLiveCommand();
+        Session session;
+        if (const int rc = openZoneSession(session, kCmd, what); rc != ExitOk) return rc;
+        const ZoneTransfer t = runZoneTransfer(session, false, zones{});
+        if (t.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, false, t);
+        session.close();
+        const std::vector<uint8_t> bytes(t.image.begin(), t.image.end());
+        return imageRecords(what, bytes, out) ? ExitOk : ExitFailure;
+    }
+    std::ifstream in(what, std::ios::binary);
+    if (!in) return printError(kCmd, "cannot read " + what), ExitUsage;
+    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const bool paramFile =
+        hasSuffix(what, ".lidar") || (bytes.size() >= 4 && (std::memcmp(bytes.data(), "zone", 4) == 0 ||
+                                                            std::memcmp(bytes.data(), "v101", 4) == 0));
+    if (paramFile) {
+        const auto contents = read_param_file(what);
+        if (!contents) return printError(kCmd, "cannot read " + what), ExitUsage;
+        if (!contents->zoneImage) return printError(kCmd, what + ": no \"zone\" section"), ExitFailure;
+        return imageRecords(what, *contents->zoneImage, out) ? ExitOk : ExitFailure;
+    }
+    if (bytes.size() == kZoneDefSize && std::memcmp(bytes.data(), "PZNE", 4) == 0)
+        return imageRecords(what, bytes, out) ? ExitOk : ExitFailure;
+    auto list = std::make_unique<zones>();
+    if (const int rc = loadZones(what, *list); rc != ExitOk) return rc;
+    out = zone_records_of_list(*list, mirror);
+    return ExitOk;
+}
+
+std::string pointsText(const ZoneRecord& record, bool mirror) {
+    const ZoneEntry e = zone_record_entry(record, mirror);
+    nlohmann::json pts = nlohmann::json::array();
+    for (int i = 0; i < e.pointCount && i < kMaxZonePoints; ++i) {
+        auto value = [](double v) -> nlohmann::json {
+            if (v == static_cast<double>(static_cast<int64_t>(v))) return static_cast<int64_t>(v);
+            return v;
+        };
+        pts.push_back({value(e.points[i].first), value(e.points[i].second)});
+    }
+    return pts.dump();
+}
+
+}  // namespace
+
+int diffZones(const std::string& a, const std::string& b, bool mirror) {
+    std::vector<ZoneRecord> left, right;
+    if (const int rc = loadSide(a, mirror, left); rc != ExitOk) return rc;
+    if (const int rc = loadSide(b, mirror, right); rc != ExitOk) return rc;
+    const std::vector<ZoneRecordDiff> diffs = diff_zone_records(left, right);
+    size_t count = 0;
+    for (const ZoneRecordDiff& d : diffs) {
+        char zone[8];
+        std::snprintf(zone, sizeof zone, "%X", unsigned(d.zone));
+        const std::string where = std::string("zone ") + zone + " " + zone_kind_name(d.kind) + ": ";
+        for (const ZoneRecord& r : d.onlyInA)
+            std::printf("%sonly in A: %s %s\n", where.c_str(), zone_shape_name(r.type).c_str(),
+                        pointsText(r, mirror).c_str());
+        for (const ZoneRecord& r : d.onlyInB)
+            std::printf("%sonly in B: %s %s\n", where.c_str(), zone_shape_name(r.type).c_str(),
+                        pointsText(r, mirror).c_str());
+        for (const auto& [ra, rb] : d.changed)
+            std::printf("%schanged: %s %s -> %s\n", where.c_str(), zone_shape_name(ra.type).c_str(),
+                        pointsText(ra, mirror).c_str(), pointsText(rb, mirror).c_str());
+        count += d.onlyInA.size() + d.onlyInB.size() + d.changed.size();
+    }
+    if (count == 0) {
+        std::printf("no differences\n");
+        return ExitOk;
+    }
+    std::printf("%zu difference%s\n", count, count == 1 ? "" : "s");
+    return ExitFailure;
+}
+
+}  // namespace cli

@@ -1,0 +1,99 @@
+#include "zone_transfer.h"
+
+#include <QObject>
+#include <cstdio>
+
+#include "cli_common.h"
+#include "command_frame.h"
+#include "model_table.h"
+#include "recvdataproc.h"
+
+namespace cli {
+
+namespace {
+
+// Upper bound of one whole transfer: 416 pieces each answered at once; a stalled
+// piece is given up by the sender long before this.
+constexpr int kTransferBoundMs = 120000;
+
+}  // namespace
+
+int openZoneSession(Session& session, const char* command, const std::string& linkArg) {
+    if (const int rc = connectSession(session, command, linkArg, true); rc != ExitOk) return rc;
+    std::string alarmZone;
+    try {
+        alarmZone = model_property(session.model(), "alarmZone");
+    } catch (const std::exception&) {
+    }
+    if (alarmZone == "0")
+        return printError(command, "model " + session.model() + " stores no alarm zones"), ExitFailure;
+    return ExitOk;
+}
+
+ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list) {
+    ZoneTransfer t;
+    t.list = std::make_unique<zones>();
+    t.sent = std::make_unique<ZoneWriteCapture>();
+    const int resultType = write ? 7 : 6;
+    bool finished = false, gaveUp = false;
+    RecvDataProc* r = session.receiver();
+    // Connections live as long as this context object: one transfer's handlers
+    // never see the next transfer's signals.
+    QObject context;
+    QObject::connect(r, &RecvDataProc::sig_progress, &context, [&](int rate, QString title, QString info) {
+        std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
+                     info.toStdString().c_str());
+        if (rate < 0 || (write && rate == 25 && info.startsWith("resp result")))
+            t.failure = info.toStdString();
+    });
+    QObject::connect(r, &RecvDataProc::sig_zoneData, &context, [&](zones z) { *t.list = z; });
+    QObject::connect(r, &RecvDataProc::sig_zoneImage, &context, [&](QByteArray image) { t.image = image; });
+    QObject::connect(r, &RecvDataProc::sig_ZoneCMD, &context,
+                     [&](int, QString, int, int mode, int, int, QByteArray cmd, bool) {
+                         if (mode == ZONE_WRITE_PACK)
+                             t.sent->add(reinterpret_cast<const uint8_t*>(cmd.constData()),
+                                         size_t(cmd.size()));
+                     });
+    QObject::connect(&session, &Session::sig_message, &context, [&](int type, QByteArray data) {
+        if (type != resultType || finished) return;
+        finished = true;
+        t.result = data.toInt();
+    });
+    QObject::connect(&session, &Session::sig_respondFinish, &context, [&](int mode, QString, int) {
+        if (mode == ZONE_READ_PACK || mode == ZONE_WRITE_PACK) gaveUp = true;
+    });
+
+    r->recv_zoneCmd(write ? 2 : 1, list);
+    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    if (!finished) {
+        // Cancel so the receiver does not act on a late reply while the link closes.
+        r->recv_zoneCmd(0, zones{});
+        t.end = interrupted() ? ZoneTransfer::End::Interrupted
+                : gaveUp      ? ZoneTransfer::End::NoAnswer
+                              : ZoneTransfer::End::TimedOut;
+        return t;
+    }
+    t.end = (write ? t.result > 0 : t.result == 1) ? ZoneTransfer::End::Done : ZoneTransfer::End::Failed;
+    return t;
+}
+
+int reportZoneTransfer(const char* command, bool write, const ZoneTransfer& t) {
+    switch (t.end) {
+        case ZoneTransfer::End::Done:
+            return ExitOk;
+        case ZoneTransfer::End::Interrupted:
+            return printError(command, "interrupted"), ExitInterrupted;
+        case ZoneTransfer::End::NoAnswer:
+            return printError(command, "the scanner stopped answering during the transfer"), ExitNoAnswer;
+        case ZoneTransfer::End::TimedOut:
+            return printError(command, "the transfer did not finish in time"), ExitFailure;
+        case ZoneTransfer::End::Failed:
+            break;
+    }
+    printError(command,
+               std::string(write ? "write zone failed" : "read zone failed") +
+                   (t.failure.empty() ? " (result " + std::to_string(t.result) + ")" : ": " + t.failure));
+    return ExitFailure;
+}
+
+}  // namespace cli
