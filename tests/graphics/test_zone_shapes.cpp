@@ -18,6 +18,7 @@
 #include "bellipse.h"
 #include "bpolygon.h"
 #include "brectangle.h"
+#include "zone_entries.h"
 #include "zone_shapes.h"
 
 namespace {
@@ -64,14 +65,8 @@ protected:
         return nullptr;
     }
 
-    static ZoneEntry entry(int type, std::vector<ZonePoint> points) {
-        ZoneEntry e;
-        e.type = type;
-        e.zoneId = 2;
-        e.kind = ZoneKindWarning;
-        for (size_t i = 0; i < points.size(); ++i) e.points[i] = points[i];
-        e.pointCount = int(points.size());
-        return e;
+    static ZoneEntry entry(int type, const std::vector<ZonePoint>& points) {
+        return testsupport::zoneEntry(type, 2, ZoneKindWarning, points);
     }
 
     QGraphicsScene scene;
