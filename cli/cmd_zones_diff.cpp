@@ -47,18 +47,25 @@ bool imageRecords(const std::string& name, const std::vector<uint8_t>& bytes, st
     return true;
 }
 
-// The records of one side: a LINK, a .lidar file, a raw image or a zone JSON.
-int loadSide(const std::string& what, bool mirror, std::vector<ZoneRecord>& out) {
-    if (what.find("://") != std::string::npos) {
-        prepareLiveCommand();
-        Session session;
-        if (const int rc = openZoneSession(session, kCmd, what); rc != ExitOk) return rc;
-        const ZoneTransfer t = runZoneTransfer(session, false, zones{});
-        if (t.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, false, t);
-        session.close();
-        const std::vector<uint8_t> bytes(t.image.begin(), t.image.end());
-        return imageRecords(what, bytes, out) ? ExitOk : ExitFailure;
-    }
+bool isLink(const std::string& what) {
+    return what.find("://") != std::string::npos;
+}
+
+// The records a scanner holds; *mirror receives its mirroring flag.
+int loadLink(const std::string& what, std::vector<ZoneRecord>& out, bool* mirror) {
+    prepareLiveCommand();
+    Session session;
+    if (const int rc = openZoneSession(session, kCmd, what); rc != ExitOk) return rc;
+    const ZoneTransfer t = runZoneTransfer(session, false, zones{});
+    if (t.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, false, t);
+    *mirror = *mirror || session.direction() != 0;
+    session.close();
+    const std::vector<uint8_t> bytes(t.image.begin(), t.image.end());
+    return imageRecords(what, bytes, out) ? ExitOk : ExitFailure;
+}
+
+// The records of a .lidar file, a raw image or a zone JSON.
+int loadFile(const std::string& what, bool mirror, std::vector<ZoneRecord>& out) {
     std::ifstream in(what, std::ios::binary);
     if (!in) return printError(kCmd, "cannot read " + what), ExitUsage;
     const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -95,9 +102,15 @@ std::string pointsText(const ZoneRecord& record, bool mirror) {
 }  // namespace
 
 int diffZones(const std::string& a, const std::string& b, bool mirror) {
+    // Scanners first: a zone list compared with a scanner is taken the way
+    // that scanner turns, as `zones read` and `zones write` take it.
     std::vector<ZoneRecord> left, right;
-    if (const int rc = loadSide(a, mirror, left); rc != ExitOk) return rc;
-    if (const int rc = loadSide(b, mirror, right); rc != ExitOk) return rc;
+    for (auto [what, out] : {std::pair{&a, &left}, std::pair{&b, &right}})
+        if (isLink(*what))
+            if (const int rc = loadLink(*what, *out, &mirror); rc != ExitOk) return rc;
+    for (auto [what, out] : {std::pair{&a, &left}, std::pair{&b, &right}})
+        if (!isLink(*what))
+            if (const int rc = loadFile(*what, mirror, *out); rc != ExitOk) return rc;
     const std::vector<ZoneRecordDiff> diffs = diff_zone_records(left, right);
     size_t count = 0;
     for (const ZoneRecordDiff& d : diffs) {
