@@ -221,7 +221,7 @@ private:
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
-    ZoneWriteCheck* m_zoneCheck = nullptr;  // reads a zone write back and compares
+    ZoneWriteCheck* m_zoneCheck = nullptr;     // reads a zone write back and compares
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state

@@ -325,13 +325,15 @@ TEST(CliZones, WriteVerifyPassesAndFailsLoudlyWhenTheScannerCorruptsItsCopy) {
 
     const CliRun ok = runCli({"zones", "write", "--verify", udpLink(17111, 17211), in}, 60000);
     EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
-    EXPECT_TRUE(QRegularExpression("^Zones written and verified \\(CRC 0x[0-9A-F]{8}\\)\n$").match(ok.out).hasMatch())
+    EXPECT_TRUE(
+        QRegularExpression("^Zones written and verified \\(CRC 0x[0-9A-F]{8}\\)\n$").match(ok.out).hasMatch())
         << ok.out.toStdString();
 
     const CliRun failed = runCli({"zones", "write", "--verify", udpLink(17112, 17212), in}, 60000);
     EXPECT_EQ(failed.exitCode, 1);
     EXPECT_TRUE(failed.out.isEmpty());
-    EXPECT_TRUE(failed.err.contains("vantrel-cli zones: verify failed: zone 3 read back differs from what was written"))
+    EXPECT_TRUE(failed.err.contains(
+        "vantrel-cli zones: verify failed: zone 3 read back differs from what was written"))
         << failed.err.toStdString();
 }
 
