@@ -3,10 +3,26 @@
 #include <QApplication>
 #include <QScreen>
 #include <QTimer>
+#include <QUrl>
 #include <cstdio>
 
 #include "connect_option.h"
 #include "mainpage.h"
+
+namespace {
+
+// `vantrel RECORDING.dump`, as a file manager opens a recording: the first
+// argument that is neither an option nor a link ("udp://...") names it.
+QString recordingArgument(const QStringList& arguments) {
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a.startsWith(QLatin1String("file://"))) return QUrl(a).toLocalFile();
+        if (!a.startsWith(QLatin1Char('-')) && !a.contains(QLatin1String("://"))) return a;
+    }
+    return QString();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // High-DPI scaling unless the user already chose a scaling by hand.
@@ -36,5 +52,7 @@ int main(int argc, char** argv) {
             window.recv_start(startLink.type, startLink.address, startLink.portOrBaud, startLink.localPort);
         });
     }
+    const QString recording = recordingArgument(QCoreApplication::arguments());
+    if (!recording.isEmpty()) window.startPlayback(recording, true);
     return app.exec();
 }

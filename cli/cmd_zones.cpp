@@ -11,7 +11,9 @@
 #include <string>
 
 #include "cli_common.h"
+#include "cli_json.h"
 #include "param_file.h"
+#include "recvdataproc.h"
 #include "session.h"
 #include "zone_image.h"
 #include "zone_transfer.h"
@@ -67,15 +69,6 @@ void zonesUsage(FILE* out) {
         "input, 4 the scanner never answered\n");
 }
 
-const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
-const char* const kKindNames[] = {"observation", "warning", "alarm"};
-
-// Whole numbers print as integers so the output reads like the input.
-nlohmann::ordered_json number(double v) {
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15) return static_cast<int64_t>(v);
-    return v;
-}
-
 bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     const std::string where = "entry " + std::to_string(index) + ": ";
     if (!j.is_object()) return error = where + "not an object", false;
@@ -84,7 +77,7 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     e.type = 0;
     if (shape && shape->is_string())
         for (int t = 1; t <= 5; ++t)
-            if (shape->get<std::string>() == kShapeNames[t]) e.type = t;
+            if (shape->get<std::string>() == kZoneShapeNames[t]) e.type = t;
     if (e.type == 0)
         return error = where + "\"shape\" must be polygon, rectangle, ellipse, sector or filter", false;
 
@@ -96,7 +89,7 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     e.kind = -1;
     if (j.contains("kind") && j["kind"].is_string())
         for (int k = 0; k < 3; ++k)
-            if (j["kind"].get<std::string>() == kKindNames[k]) e.kind = k;
+            if (j["kind"].get<std::string>() == kZoneKindNames[k]) e.kind = k;
     if (e.kind < 0) return error = where + "\"kind\" must be observation, warning or alarm", false;
 
     if (!j.contains("points") || !j["points"].is_array()) return error = where + "\"points\" missing", false;
@@ -117,30 +110,6 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     e.selected = 0;
     return true;
 }
-
-}  // namespace
-
-// The list as JSON in the input form, one entry per line.
-std::string zonesJson(const zones& z) {
-    // One entry per line, keys in the order of the input form.
-    std::string out = "{\"zones\": [";
-    for (int i = 0; i < z.count; ++i) {
-        const ZoneEntry& e = z.entries[i];
-        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
-        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
-        nlohmann::ordered_json entry;
-        entry["shape"] = kShapeNames[e.type];
-        entry["zone"] = e.zoneId;
-        entry["kind"] = kKindNames[e.kind];
-        entry["points"] = std::move(pts);
-        out += (i ? ",\n  " : "\n  ") + entry.dump();
-    }
-    out += z.count ? "\n]}" : "]}";
-    return out;
-}
-
-namespace {
 
 bool readFile(const std::string& path, std::string& data) {
     std::ifstream in(path, std::ios::binary);
@@ -180,6 +149,15 @@ int loadZones(const std::string& inPath, zones& list) {
         }
         list.count = int(i) + 1;
     }
+    return ExitOk;
+}
+
+int loadZonesToWrite(const std::string& path, zones& list) {
+    if (const int rc = loadZones(path, list); rc != ExitOk) return rc;
+    // Refuse early rather than leave a scanner half-erased by a list it cannot take.
+    int bad = 0;
+    const int status = check_zone_list(list, &bad);
+    if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
     return ExitOk;
 }
 
@@ -238,19 +216,6 @@ int decode(const std::string& inPath, bool mirror) {
 
 // ---- read and write on a live scanner, through the receiver as the point-cloud page does
 
-}  // namespace
-
-int loadZonesToWrite(const std::string& path, zones& list) {
-    if (const int rc = loadZones(path, list); rc != ExitOk) return rc;
-    // Refuse early rather than leave a scanner half-erased by a list it cannot take.
-    int bad = 0;
-    const int status = check_zone_list(list, &bad);
-    if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
-    return ExitOk;
-}
-
-namespace {
-
 int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
     if (write) {
@@ -258,13 +223,19 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     }
     prepareLiveCommand();
     Session session;
-    if (const int rc = openZoneSession(session, kCmd, linkArg); rc != ExitOk) return rc;
-    const ZoneTransfer t = runZoneTransfer(session, write, *list);
-    if (t.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, write, t);
+    if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
+    if (!modelStoresZones(session))
+        return printError(kCmd, "model " + session.model() + " stores no alarm zones"), ExitFailure;
+
+    auto got = std::make_unique<zones>();
+    RecvDataProc* r = session.receiver();
+    const int rc = runZoneOperation(
+        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get());
+    if (rc != ExitOk) return rc;
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << zonesJson(*t.list) << "\n";
+        out << zonesJson(*got) << "\n";
         out.close();
         if (!out) return printError(kCmd, "cannot write " + path), ExitFailure;
     }

@@ -12,8 +12,6 @@ namespace cli {
 int loadZones(const std::string& inPath, zones& list);
 // loadZones, then the check that a scanner can store the list.
 int loadZonesToWrite(const std::string& path, zones& list);
-// The list as JSON in the input form, one entry per line.
-std::string zonesJson(const zones& z);
 
 // zones write --verify LINK FILE.json
 int writeZonesVerified(const std::string& linkArg, const std::string& path);

@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <cstdio>
+#include <exception>
 
 #include "cli_common.h"
 #include "command_frame.h"
@@ -18,27 +19,29 @@ constexpr int kTransferBoundMs = 120000;
 
 }  // namespace
 
+bool modelStoresZones(const Session& session) {
+    try {
+        return model_property(session.model(), "alarmZone") != "0";
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
 int openZoneSession(Session& session, const char* command, const std::string& linkArg) {
     if (const int rc = connectSession(session, command, linkArg, true); rc != ExitOk) return rc;
-    std::string alarmZone;
-    try {
-        alarmZone = model_property(session.model(), "alarmZone");
-    } catch (const std::exception&) {
-    }
-    if (alarmZone == "0")
+    if (!modelStoresZones(session))
         return printError(command, "model " + session.model() + " stores no alarm zones"), ExitFailure;
     return ExitOk;
 }
 
-ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list) {
+ZoneTransfer runZoneTransfer(Session& session, bool write, const std::function<void()>& start) {
     ZoneTransfer t;
     t.list = std::make_unique<zones>();
     t.sent = std::make_unique<ZoneWriteCapture>();
     const int resultType = write ? 7 : 6;
     bool finished = false, gaveUp = false;
     RecvDataProc* r = session.receiver();
-    // Connections live as long as this context object: one transfer's handlers
-    // never see the next transfer's signals.
+    // The handlers capture locals: their connections end with this context object.
     QObject context;
     QObject::connect(r, &RecvDataProc::sig_progress, &context, [&](int rate, QString title, QString info) {
         std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
@@ -63,7 +66,7 @@ ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list) {
         if (mode == ZONE_READ_PACK || mode == ZONE_WRITE_PACK) gaveUp = true;
     });
 
-    r->recv_zoneCmd(write ? 2 : 1, list);
+    start();
     waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
     if (!finished) {
         // Cancel so the receiver does not act on a late reply while the link closes.
@@ -75,6 +78,11 @@ ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list) {
     }
     t.end = (write ? t.result > 0 : t.result == 1) ? ZoneTransfer::End::Done : ZoneTransfer::End::Failed;
     return t;
+}
+
+ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list) {
+    RecvDataProc* r = session.receiver();
+    return runZoneTransfer(session, write, [&] { r->recv_zoneCmd(write ? 2 : 1, list); });
 }
 
 int reportZoneTransfer(const char* command, bool write, const ZoneTransfer& t) {
@@ -94,6 +102,13 @@ int reportZoneTransfer(const char* command, bool write, const ZoneTransfer& t) {
                std::string(write ? "write zone failed" : "read zone failed") +
                    (t.failure.empty() ? " (result " + std::to_string(t.result) + ")" : ": " + t.failure));
     return ExitFailure;
+}
+
+int runZoneOperation(Session& session, const char* command, bool write, const std::function<void()>& start,
+                     zones* got) {
+    const ZoneTransfer t = runZoneTransfer(session, write, start);
+    if (t.end == ZoneTransfer::End::Done && got && !write) *got = *t.list;
+    return reportZoneTransfer(command, write, t);
 }
 
 }  // namespace cli

@@ -311,7 +311,6 @@ void Page_lidar::startPlayback(const QString& path) {
     Settings::instance().Write("Standard", "CallbackPath", path.toStdString());
     emit sig_PlayBackFileName(path);
     emit sig_isplayback(true);
-    emit sig_openPlayback();
 }
 
 void Page_lidar::recv_CacheData(std::vector<RawData> data, float progress) {

@@ -185,8 +185,6 @@ signals:
     void sig_cmd(int mode, QString cmd);
     // Cached playback frames, for the playback dialog once one is attached.
     void sig_CacheData(std::vector<RawData> data, float progress);
-    // The playback button chose a file: the playback dialog is to be shown.
-    void sig_openPlayback();
     // The admin button: the admin page is to be shown for this link type.
     void sig_openAdmin(QString linkType);
 
