@@ -3,8 +3,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -13,10 +11,11 @@
 #include "cli_common.h"
 #include "cmd_zones.h"
 #include "link.h"
-#include "param_file.h"
 #include "session.h"
 #include "zone_compare.h"
+#include "zone_file.h"
 #include "zone_image.h"
+#include "zone_json.h"
 #include "zone_transfer.h"
 
 namespace cli {
@@ -24,10 +23,6 @@ namespace cli {
 namespace {
 
 const char* const kCmd = "zones";
-
-bool hasSuffix(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
 
 // Records of an image held in `bytes`; false (after one error line) when it is no zone image.
 bool imageRecords(const std::string& name, const std::vector<uint8_t>& bytes, std::vector<ZoneRecord>& out) {
@@ -57,7 +52,7 @@ int loadLink(const std::string& what, std::vector<ZoneRecord>& out, bool* mirror
     Session session;
     if (const int rc = openZoneSession(session, kCmd, what); rc != ExitOk) return rc;
     const ZoneTransfer t = runZoneTransfer(session, false, zones{});
-    if (t.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, false, t);
+    if (t.end != ZoneTransfer::End::Done) return finishZoneTransfer(session, kCmd, false, t);
     *mirror = *mirror || session.direction() != 0;
     session.close();
     const std::vector<uint8_t> bytes(t.image.begin(), t.image.end());
@@ -66,22 +61,14 @@ int loadLink(const std::string& what, std::vector<ZoneRecord>& out, bool* mirror
 
 // The records of a .lidar file, a raw image or a zone JSON.
 int loadFile(const std::string& what, bool mirror, std::vector<ZoneRecord>& out) {
-    std::ifstream in(what, std::ios::binary);
-    if (!in) return printError(kCmd, "cannot read " + what), ExitUsage;
-    const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const bool paramFile =
-        hasSuffix(what, ".lidar") || (bytes.size() >= 4 && (std::memcmp(bytes.data(), "zone", 4) == 0 ||
-                                                            std::memcmp(bytes.data(), "v101", 4) == 0));
-    if (paramFile) {
-        const auto contents = read_param_file(what);
-        if (!contents) return printError(kCmd, "cannot read " + what), ExitUsage;
-        if (!contents->zoneImage) return printError(kCmd, what + ": no \"zone\" section"), ExitFailure;
-        return imageRecords(what, *contents->zoneImage, out) ? ExitOk : ExitFailure;
+    if (isZoneImageFile(what)) {
+        std::string bytes;
+        if (const int rc = loadZoneImageBytes(kCmd, what, bytes); rc != ExitOk) return rc;
+        return imageRecords(what, std::vector<uint8_t>(bytes.begin(), bytes.end()), out) ? ExitOk
+                                                                                         : ExitFailure;
     }
-    if (bytes.size() == kZoneDefSize && std::memcmp(bytes.data(), "PZNE", 4) == 0)
-        return imageRecords(what, bytes, out) ? ExitOk : ExitFailure;
     auto list = std::make_unique<zones>();
-    if (const int rc = loadZones(what, *list); rc != ExitOk) return rc;
+    if (const int rc = loadZoneList(kCmd, what, *list); rc != ExitOk) return rc;
     out = zone_records_of_list(*list, mirror);
     return ExitOk;
 }
@@ -118,13 +105,13 @@ int diffZones(const std::string& a, const std::string& b, bool mirror) {
         std::snprintf(zone, sizeof zone, "%X", unsigned(d.zone));
         const std::string where = std::string("zone ") + zone + " " + zone_kind_name(d.kind) + ": ";
         for (const ZoneRecord& r : d.onlyInA)
-            std::printf("%sonly in A: %s %s\n", where.c_str(), zone_shape_name(r.type).c_str(),
+            std::printf("%sonly in A: %s %s\n", where.c_str(), zone_shape_name(r.type),
                         pointsText(r, mirror).c_str());
         for (const ZoneRecord& r : d.onlyInB)
-            std::printf("%sonly in B: %s %s\n", where.c_str(), zone_shape_name(r.type).c_str(),
+            std::printf("%sonly in B: %s %s\n", where.c_str(), zone_shape_name(r.type),
                         pointsText(r, mirror).c_str());
         for (const auto& [ra, rb] : d.changed)
-            std::printf("%schanged: %s %s -> %s\n", where.c_str(), zone_shape_name(ra.type).c_str(),
+            std::printf("%schanged: %s %s -> %s\n", where.c_str(), zone_shape_name(ra.type),
                         pointsText(ra, mirror).c_str(), pointsText(rb, mirror).c_str());
         count += d.onlyInA.size() + d.onlyInB.size() + d.changed.size();
     }

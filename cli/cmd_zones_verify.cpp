@@ -9,6 +9,7 @@
 #include "cmd_zones.h"
 #include "session.h"
 #include "zone_compare.h"
+#include "zone_file.h"
 #include "zone_image.h"
 #include "zone_transfer.h"
 
@@ -28,19 +29,24 @@ std::string hex(uint64_t v, int width) {
 
 int writeZonesVerified(const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
-    if (const int rc = loadZonesToWrite(path, *list); rc != ExitOk) return rc;
+    if (const int rc = loadZoneList(kCmd, path, *list); rc != ExitOk) return rc;
+    // Refuse early rather than leave a scanner half-erased by a list it cannot take.
+    int bad = 0;
+    const int status = check_zone_list(*list, &bad);
+    if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
 
     prepareLiveCommand();
     Session session;
     if (const int rc = openZoneSession(session, kCmd, linkArg); rc != ExitOk) return rc;
     const ZoneTransfer written = runZoneTransfer(session, true, *list);
-    if (written.end != ZoneTransfer::End::Done) return reportZoneTransfer(kCmd, true, written);
+    if (const int rc = finishZoneTransfer(session, kCmd, true, written, path); rc != ExitOk) return rc;
     if (!written.sent->complete())
         return printError(kCmd, "verify failed: the written image was not seen whole"), ExitFailure;
 
     const ZoneTransfer read = runZoneTransfer(session, false, zones{});
     if (read.end != ZoneTransfer::End::Done || read.image.size() != int(sizeof(ZoneDef))) {
-        if (read.end == ZoneTransfer::End::Interrupted) return reportZoneTransfer(kCmd, false, read);
+        if (read.end == ZoneTransfer::End::Interrupted || read.end == ZoneTransfer::End::Lost)
+            return finishZoneTransfer(session, kCmd, false, read);
         printError(kCmd, "verify failed: reading the zones back failed" +
                              (read.failure.empty() ? std::string() : ": " + read.failure));
         return read.end == ZoneTransfer::End::NoAnswer ? ExitNoAnswer : ExitFailure;

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <exception>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "command_frame.h"
 #include "model_table.h"
@@ -51,6 +52,9 @@ ZoneTransfer runZoneTransfer(Session& session, bool write, const std::function<v
     });
     QObject::connect(r, &RecvDataProc::sig_zoneData, &context, [&](zones z) { *t.list = z; });
     QObject::connect(r, &RecvDataProc::sig_zoneImage, &context, [&](QByteArray image) { t.image = image; });
+    QObject::connect(r, &RecvDataProc::sig_zoneImageCrc, &context, [&](int type, quint32 crc) {
+        if (type == 7) t.writtenCrc = crc;
+    });
     QObject::connect(r, &RecvDataProc::sig_ZoneCMD, &context,
                      [&](int, QString, int, int mode, int, int, QByteArray cmd, bool) {
                          if (mode == ZONE_WRITE_PACK)
@@ -67,7 +71,11 @@ ZoneTransfer runZoneTransfer(Session& session, bool write, const std::function<v
     });
 
     start();
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    waitUntil([&] { return finished || gaveUp || session.lost(); }, kTransferBoundMs);
+    if (session.lost()) {
+        t.end = ZoneTransfer::End::Lost;
+        return t;
+    }
     if (!finished) {
         // Cancel so the receiver does not act on a late reply while the link closes.
         r->recv_zoneCmd(0, zones{});
@@ -85,30 +93,44 @@ ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list) {
     return runZoneTransfer(session, write, [&] { r->recv_zoneCmd(write ? 2 : 1, list); });
 }
 
-int reportZoneTransfer(const char* command, bool write, const ZoneTransfer& t) {
+int finishZoneTransfer(Session& session, const char* command, bool write, const ZoneTransfer& t,
+                       const std::string& what) {
+    if (t.end == ZoneTransfer::End::Lost) return linkLost(session, command);
+    // One error line, and for a write its line on the audit trail.
+    auto end = [&](int rc, const char* outcome, const std::string& error) {
+        if (!error.empty()) printError(command, error);
+        if (!write) return rc;
+        AuditRecord record = sessionAuditRecord(session, audit::kZoneWrite);
+        record.command = QString::fromStdString(what);
+        record.outcome = QLatin1String(outcome);
+        record.detail = QString::fromStdString(error.empty() ? "result " + std::to_string(t.result) : error);
+        if (rc == ExitOk) record.imageCrc = t.writtenCrc;
+        recordAudit(command, record);
+        return rc;
+    };
     switch (t.end) {
         case ZoneTransfer::End::Done:
-            return ExitOk;
+            return end(ExitOk, audit::kSucceeded, std::string());
         case ZoneTransfer::End::Interrupted:
-            return printError(command, "interrupted"), ExitInterrupted;
+            return end(ExitInterrupted, audit::kFailed, "interrupted");
         case ZoneTransfer::End::NoAnswer:
-            return printError(command, "the scanner stopped answering during the transfer"), ExitNoAnswer;
+            return end(ExitNoAnswer, audit::kNoAnswer, "the scanner stopped answering during the transfer");
         case ZoneTransfer::End::TimedOut:
-            return printError(command, "the transfer did not finish in time"), ExitFailure;
+            return end(ExitFailure, audit::kFailed, "the transfer did not finish in time");
         case ZoneTransfer::End::Failed:
+        case ZoneTransfer::End::Lost:
             break;
     }
-    printError(command,
+    return end(ExitFailure, audit::kFailed,
                std::string(write ? "write zone failed" : "read zone failed") +
                    (t.failure.empty() ? " (result " + std::to_string(t.result) + ")" : ": " + t.failure));
-    return ExitFailure;
 }
 
 int runZoneOperation(Session& session, const char* command, bool write, const std::function<void()>& start,
-                     zones* got) {
+                     zones* got, const std::string& what) {
     const ZoneTransfer t = runZoneTransfer(session, write, start);
     if (t.end == ZoneTransfer::End::Done && got && !write) *got = *t.list;
-    return reportZoneTransfer(command, write, t);
+    return finishZoneTransfer(session, command, write, t, what);
 }
 
 }  // namespace cli

@@ -7,6 +7,7 @@
 #include <QByteArray>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "session.h"
@@ -24,13 +25,14 @@ int openZoneSession(Session& session, const char* command, const std::string& li
 
 // How one operation went, with what it read and what it sent.
 struct ZoneTransfer {
-    enum class End { Done, Failed, NoAnswer, TimedOut, Interrupted };
+    enum class End { Done, Failed, NoAnswer, TimedOut, Interrupted, Lost };
     End end = End::TimedOut;
     int result = 0;                          // the receiver's result (message 6 or 7)
     std::string failure;                     // the zone worker's failure text, if any
     std::unique_ptr<zones> list;             // read: the zones read
     QByteArray image;                        // read: the image read
     std::unique_ptr<ZoneWriteCapture> sent;  // write: the image as sent
+    std::optional<quint32> writtenCrc;       // write: the CRC of the image written
 };
 
 // Starts the operation with `start` (which calls the receiver) and waits for
@@ -39,12 +41,15 @@ ZoneTransfer runZoneTransfer(Session& session, bool write, const std::function<v
 // A read (write false) or a write of `list`.
 ZoneTransfer runZoneTransfer(Session& session, bool write, const zones& list);
 
-// The error line for a transfer that did not end in Done; returns the exit status.
-int reportZoneTransfer(const char* command, bool write, const ZoneTransfer& transfer);
+// Ends an operation as the command reports it: one error line unless it was
+// Done, and for a write or upload its line on the audit trail, with `what`
+// (the file it came from) as its command. Returns the exit status.
+int finishZoneTransfer(Session& session, const char* command, bool write, const ZoneTransfer& transfer,
+                       const std::string& what = {});
 
-// runZoneTransfer and reportZoneTransfer in one: ExitOk, or the exit status
+// runZoneTransfer and finishZoneTransfer in one: ExitOk, or the exit status
 // after one error line for `command`; a read's list lands in *got when given.
 int runZoneOperation(Session& session, const char* command, bool write, const std::function<void()>& start,
-                     zones* got = nullptr);
+                     zones* got = nullptr, const std::string& what = {});
 
 }  // namespace cli

@@ -167,15 +167,3 @@ std::vector<ZoneRecordDiff> diff_zone_records(const std::vector<ZoneRecord>& a,
     }
     return out;
 }
-
-std::string zone_shape_name(int type) {
-    static const char* const kNames[] = {"polygon", "rectangle", "ellipse", "sector", "filter"};
-    if (type >= ZoneShapePolygon && type <= ZoneShapeFilter) return kNames[type - 1];
-    return "shape " + std::to_string(type);
-}
-
-std::string zone_kind_name(int kind) {
-    static const char* const kNames[] = {"observation", "warning", "alarm"};
-    if (kind >= ZoneKindObservation && kind <= ZoneKindAlarm) return kNames[kind];
-    return "kind " + std::to_string(kind);
-}

@@ -91,8 +91,3 @@ struct ZoneRecordDiff {
 // "changed". Empty when the lists store the same shapes.
 std::vector<ZoneRecordDiff> diff_zone_records(const std::vector<ZoneRecord>& a,
                                               const std::vector<ZoneRecord>& b);
-
-// "polygon", "rectangle", "ellipse", "sector", "filter" ("shape N" otherwise);
-// "observation", "warning", "alarm" ("kind N" otherwise).
-std::string zone_shape_name(int type);
-std::string zone_kind_name(int kind);
