@@ -19,6 +19,7 @@
 #include "sendcmdproc.h"
 #include "settings.h"
 #include "transport.h"
+#include "zone_write_check.h"
 
 using namespace mainpage;
 
@@ -88,14 +89,22 @@ void MainPage::recv_data(int type, QByteArray data) {
             handleParamBlock(data);
             break;
         case 6:
-            if (decimal(data) != 1) showMessage(tr("error"), tr("read zone failed"));
-            // The zone pages take the list from recv_zoneData.
+            if (decimal(data) != 1) {
+                showMessage(tr("error"), tr("read zone failed"));
+                m_zoneCheck->readFailed();
+            } else if (m_readZones) {
+                m_pageLidar->loadZones(*m_readZones);
+            }
             break;
         case 7:
             if (decimal(data) > 0) {
-                // The zone pages already hold what was written.
                 finishZoneImport(true);
+                // Reading the zones back reloads the pages and lets the
+                // written image be checked against what the scanner keeps.
+                m_zoneCheck->writeFinished(true);
+                reloadZonePages();
             } else {
+                m_zoneCheck->writeFinished(false);
                 showMessage(tr("error"), tr("write zone failed"));
                 recv_wait(false);
                 finishZoneImport(false);
@@ -198,6 +207,18 @@ void MainPage::handleDeviceState(const QByteArray& data) {
     int zoneState = recordInt(data, uart ? 13 : 48, -1);
     if (!zonesSupported()) zoneState = -1;
     m_pageLidar->setDeviceState(faultText(word, uart, m_serialZoneFlag), zoneState);
+    m_pageLidar->setIoStates(ioStates(word, uart));
+}
+
+QVector<int> MainPage::ioStates(quint32 word, bool uartRecord) {
+    enum { Off = 0, Green = 1, Blue = 2, Yellow = 3, Red = 4 };
+    const quint32 alarm = uartRecord ? 0x40000 : 0x4000;
+    const quint32 warning = uartRecord ? 0x20000 : 0x2000;
+    const quint32 observe = uartRecord ? 0x10000 : 0x1000;
+    const quint32 obscured = uartRecord ? 0x100000 : 0x8000;
+    const quint32 hardware = uartRecord ? 0xFFF : (0x7F | 0x40000 | 0x80000);
+    return {(word & hardware) ? Red : Green, (word & obscured) ? Red : Off, (word & observe) ? Blue : Off,
+            (word & warning) ? Yellow : Off, (word & alarm) ? Red : Off};
 }
 
 void MainPage::handleParamBlock(const QByteArray& data) {
@@ -217,6 +238,9 @@ void MainPage::handleParamBlock(const QByteArray& data) {
     m_pageLidar->setConnected(true, m_linkType);
     m_stateFlags |= kBlockReceived;
     m_zonesByDevice = m_pageDev && m_pageDev->isBoxConnected();
+    // Output type: character 7 of the "LSPNP" argument; outputs per status: the output map.
+    m_pageLidar->setIoConfig((m_paramBlock.pnpBits >> 7) & 1u,
+                             QByteArray(reinterpret_cast<const char*>(m_paramBlock.outMap), 12));
     showBlockOnParamPages();
     recv_wait(false);
 
