@@ -88,7 +88,9 @@ void MainPage::recv_data(int type, QByteArray data) {
             break;
         case 7:
             if (decimal(data) > 0) {
-                // The zone pages already hold what was written.
+                // The zone pages already hold what was written. An image
+                // kept for export shows the zones as they were before.
+                m_exportImage.reset();
                 finishZoneImport(true);
             } else {
                 showMessage(tr("error"), tr("write zone failed"));

@@ -53,6 +53,9 @@ void MainPage::connectParamPages() {
     // both pages without a scanner.
     connect(this, &MainPage::sig_linkChanged, this, [this](bool open) {
         if (open) return;
+        // Zones read from this scanner must not go into a file with the
+        // next scanner's parameters.
+        m_exportImage.reset();
         m_pageInfo->setConnected(false);
         m_pageConfig->setUI(false, m_linkType, QString(), false);
     });

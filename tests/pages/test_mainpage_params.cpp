@@ -189,6 +189,15 @@ TEST_F(MainPageParamsTest, ExportWritesTheFreshBlockAndRemembersWhere) {
     ASSERT_EQ(withZones.size(), 8 + int(sizeof(ZoneDef)) + 160);
     EXPECT_EQ(withZones.left(4), "zone");
     EXPECT_EQ(withZones.mid(8 + int(sizeof(ZoneDef)), 4), "v101");
+
+    // Those zones are this scanner's: the export of whatever is connected
+    // next carries its block alone.
+    page.recv_data(8, QByteArray());
+    ASSERT_TRUE(connectAndLogIn(page, QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41562, 41682));
+    m_chosen = m_dir.filePath(QStringLiteral("next.lidar"));
+    child<QPushButton>(page.configPage(), "pb_export")->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QFileInfo::exists(m_chosen); }, kConnectTimeoutMs));
+    EXPECT_EQ(QFileInfo(m_chosen).size(), 160);
     scanner.stop();
 }
 
