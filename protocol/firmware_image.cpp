@@ -63,7 +63,8 @@ bool load_firmware_file(const std::string& path, std::vector<uint8_t>& bytes) {
     if (fd < 0) return false;
     const int flags = fcntl(fd, F_GETFL);
     std::unique_ptr<FILE, int (*)(FILE*)> file(
-        flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? fdopen(fd, "rb") : nullptr, &std::fclose);
+        flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? fdopen(fd, "rb") : nullptr,
+        &std::fclose);
     if (!file) {
         ::close(fd);
         return false;

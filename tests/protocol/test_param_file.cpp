@@ -124,8 +124,8 @@ TEST_F(ParamFileTest, ShortReadsStopWithoutPartialSections) {
 // wait for ever or be read for ever.
 TEST_F(ParamFileTest, OnlyRegularFilesAreOpened) {
     ASSERT_EQ(mkfifo(path("pipe.lidar").c_str(), 0600), 0);
-    for (const std::string& p : {path("missing.lidar"), m_dir.path().toStdString(), path("pipe.lidar"),
-                                 std::string("/dev/zero")}) {
+    for (const std::string& p :
+         {path("missing.lidar"), m_dir.path().toStdString(), path("pipe.lidar"), std::string("/dev/zero")}) {
         EXPECT_FALSE(read_param_file(p).has_value()) << p;
         ParamFileContents contents;
         EXPECT_EQ(load_param_file(p, contents), ParamFileStatus::CannotOpen) << p;
