@@ -247,7 +247,11 @@ void MainPage::applyModel() {
     m_zonesByTable = !zoneValue.empty() && std::stoi(zoneValue) != 0;
     const bool zones = zonesSupported();
     m_pageLidar->setZoneControlsEnabled(zones);
-    if (zones && !(m_stateFlags & kKeepZones)) reloadZonePages();
+    // A refresh keeps the zones being edited for the block it asked for;
+    // later blocks load the scanner's zones again.
+    const bool keepZones = (m_stateFlags & kKeepZones) != 0;
+    m_stateFlags &= ~kKeepZones;
+    if (zones && !keepZones) reloadZonePages();
 
     // Models whose direction is a setting of the device read it from the block.
     static const char* const kDirectionInBlock[] = {"TQX-H600-E", "TQX-H540-E", "TQX-H540-S", "TQX-H530-S",
