@@ -7,9 +7,11 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "cli_json.h"
 #include "commands.h"
@@ -207,13 +209,21 @@ Outcome sendOne(Session& session, const std::string& cmd) {
     return outcome;
 }
 
-int importParams(const std::string& linkArg, const std::string& path, const ImportGroups& asked) {
+// What an import did, for its line on the audit trail.
+struct ImportTally {
+    std::optional<AuditRecord> record;  // set once connected: nothing is changed before
+    int accepted = 0, refused = 0, unanswered = 0, sent = 0;
+};
+
+int importInto(const std::string& linkArg, const std::string& path, const ImportGroups& asked,
+               ImportTally& tally) {
     ParamFileContents contents;
     if (!loadFile(path, contents)) return ExitUsage;
 
     prepareLiveCommand();
     Session session;
     if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
+    tally.record = sessionAuditRecord(session, audit::kParameterImport);
     const std::string linkType = session.link().type;
     const std::string model = session.model();
 
@@ -239,8 +249,8 @@ int importParams(const std::string& linkArg, const std::string& path, const Impo
             auto image = std::make_unique<ZoneDef>();
             std::memcpy(image.get(), contents.zoneImage->data(), kZoneDefSize);
             RecvDataProc* r = session.receiver();
-            if (const int rc =
-                    runZoneOperation(session, kCmd, true, [&] { r->recv_UploadZone(image.get()); });
+            if (const int rc = runZoneOperation(
+                    session, kCmd, true, [&] { r->recv_UploadZone(image.get()); }, nullptr, path);
                 rc != ExitOk)
                 return rc;
             std::printf("zones: OK\n");
@@ -269,24 +279,48 @@ int importParams(const std::string& linkArg, const std::string& path, const Impo
             emit session.sig_S_PACK(QString::fromStdString(cmd));
             waitUntil([] { return false; }, 500);
             std::printf("%s: sent (no reply expected)\n", cmd.c_str());
+            ++tally.sent;
             continue;
         }
         switch (sendOne(session, cmd)) {
             case Outcome::Accepted:
                 std::printf("%s: OK\n", cmd.c_str());
+                ++tally.accepted;
                 break;
             case Outcome::Refused:
                 std::printf("%s: NG\n", cmd.c_str());
+                ++tally.refused;
                 rc = ExitRefused;
                 break;
             case Outcome::Silent:
                 std::printf("%s: no answer\n", cmd.c_str());
+                ++tally.unanswered;
                 std::fflush(stdout);
                 return printError(kCmd, "the scanner fell silent"), ExitNoAnswer;
         }
         std::fflush(stdout);
     }
     session.close();
+    return rc;
+}
+
+int importParams(const std::string& linkArg, const std::string& path, const ImportGroups& asked) {
+    ImportTally tally;
+    const int rc = importInto(linkArg, path, asked, tally);
+    if (tally.record) {
+        AuditRecord& r = *tally.record;
+        r.command = QString::fromStdString(path);
+        r.outcome = QLatin1String(rc == ExitOk         ? audit::kSucceeded
+                                  : rc == ExitRefused  ? audit::kRefused
+                                  : rc == ExitNoAnswer ? audit::kNoAnswer
+                                                       : audit::kFailed);
+        r.detail = QStringLiteral("commands: %1 accepted, %2 refused, %3 unanswered, %4 sent without answer")
+                       .arg(tally.accepted)
+                       .arg(tally.refused)
+                       .arg(tally.unanswered)
+                       .arg(tally.sent);
+        recordAudit(kCmd, r);
+    }
     return rc;
 }
 

@@ -212,7 +212,7 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto got = std::make_unique<zones>();
     RecvDataProc* r = session.receiver();
     const int rc = runZoneOperation(
-        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get());
+        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get(), path);
     if (rc != ExitOk) return rc;
     session.close();
     if (!write) {

@@ -102,6 +102,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     connectWorkers();
     connectPeerPages();
     connectParamPages();
+    setupRights();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -231,10 +232,6 @@ void MainPage::on_pb_dev_clicked() {
 void MainPage::on_pb_config_clicked() {
     if (m_pageConfig) m_pageConfig->refresh();
     showPage(m_pageConfig);
-}
-
-void MainPage::on_pb_right_clicked() {
-    // Rights management opens the login dialog once it exists.
 }
 
 void MainPage::on_pb_showmax_clicked() {

@@ -18,8 +18,10 @@
 #include <array>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "audit_log.h"
 #include "devconninfo.h"
 #include "eeprom.h"
 #include "metatypes.h"
@@ -29,6 +31,8 @@
 
 class QAbstractButton;
 class QThread;
+class Dialog_Audit;
+class Dialog_Login;
 class Dialog_Playback;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
@@ -97,6 +101,11 @@ public:
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+    // The login's right level (statusValue, message type 17) and its dialogs;
+    // each dialog is null until first opened.
+    int rightLevel() const { return m_statusValue; }
+    Dialog_Login* loginDialog() const { return m_loginDialog; }
+    Dialog_Audit* auditDialog() const { return m_auditDialog; }
     Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
     // The admin window once it has been opened (showAdminPage), else null.
     Page_Admin* adminPage() const { return m_pageAdmin; }
@@ -157,6 +166,11 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    // Audit trail: a command's outcome from the sender, a zone image's CRC
+    // from the receiver, and the trail's dialog (mainpage_rights.cpp).
+    void recv_cmdOutcome(int mode, QString cmd, int outcome);
+    void recv_zoneImageCrc(int type, quint32 crc);
+    void recv_showAudit();
     void recv_CacheData(CachedRevolutions data, float progress);
     // Asks for a file and writes the revolution on screen to it (CSV or PLY).
     void exportRevolution();
@@ -279,4 +293,18 @@ private:
     bool m_isPlayback = false;
     QString m_lastRefused;
     std::unique_ptr<ZoneDef> m_exportImage;
+
+    // ---- rights and audit trail (mainpage_rights.cpp)
+    void setupRights();
+    // Stores the level and hands it to every widget that takes one.
+    void applyRightLevel(int level);
+    AuditRecord auditRecord(const char* operation) const;
+    void auditZoneResult(int type, const QByteArray& data);
+    Dialog_Login* m_loginDialog = nullptr;
+    Dialog_Audit* m_auditDialog = nullptr;
+    std::optional<quint32> m_zoneCrc;             // of the transfer that just ended
+    std::optional<quint32> m_writtenZoneCrc;      // a zone write waiting for its read-back
+    std::optional<AuditRecord> m_pendingUpgrade;  // the firmware upgrade under way
+    std::optional<AuditRecord> m_pendingImport;   // the parameter import under way
+    bool m_auditFailureShown = false;
 };

@@ -124,10 +124,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             // Algorithm-box status: routed to the algorithm-box page once it exists.
             break;
         case 17:
-            m_statusValue = decimal(data);
-            m_pageLidar->setStatusValue(m_statusValue);
-            if (m_pageInfo) m_pageInfo->setRightLevel(m_statusValue);
-            if (m_pageConfig) m_pageConfig->setRightLevel(m_statusValue);
+            applyRightLevel(decimal(data));
             break;
         default:
             break;

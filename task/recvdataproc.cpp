@@ -267,6 +267,8 @@ void RecvDataProc::createZoneWorker(Loop& loop) {
     // interleaved with its own stop/start commands.
     connect(zoneWorker, &ZoneAlarm::sig_ZoneCMD, this, &RecvDataProc::sig_ZoneCMD, Qt::DirectConnection);
     connect(zoneWorker, &ZoneAlarm::sig_progress, this, &RecvDataProc::sig_progress, Qt::DirectConnection);
+    connect(zoneWorker, &ZoneAlarm::sig_zoneImageCrc, this, &RecvDataProc::sig_zoneImageCrc,
+            Qt::DirectConnection);
 }
 
 void RecvDataProc::dropZoneWorker() {
@@ -590,6 +592,8 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
         connect(tcpWorker, &RecvTCPProc::sig_zoneData, this, &RecvDataProc::sig_zoneData,
                 Qt::DirectConnection);
         connect(tcpWorker, &RecvTCPProc::sig_ZoneDef, this, &RecvDataProc::sig_ZoneDef, Qt::DirectConnection);
+        connect(tcpWorker, &RecvTCPProc::sig_zoneImageCrc, this, &RecvDataProc::sig_zoneImageCrc,
+                Qt::DirectConnection);
         tcpWorker->moveToThread(tcpThread);
         connect(tcpThread, &QThread::started, tcpWorker, &RecvTCPProc::recv_data);
         connect(tcpWorker, &RecvTCPProc::sig_end, tcpThread, &QThread::quit, Qt::DirectConnection);

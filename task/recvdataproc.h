@@ -89,6 +89,8 @@ signals:
     void sig_data(int type, QByteArray data);
     void sig_zoneData(zones data);
     void sig_progress(int rate, QString title, QString info);
+    // Header CRC of the zone image after a transfer that went well (6 read, 7 write).
+    void sig_zoneImageCrc(int type, quint32 crc);
     void sig_CmdRecv(int sign, int sn, bool isOK);
     // The frame boundary found by calibration, 0.1 degree.
     void sig_offsetAngle(int angle);

@@ -50,6 +50,8 @@ void RecvTCPProc::recv_data() {
         // Direct: requests leave in order with this loop's own stop/start commands.
         connect(zoneWorker, &ZoneAlarm::sig_ZoneCMD, this, &RecvTCPProc::sig_ZoneCMD, Qt::DirectConnection);
         connect(zoneWorker, &ZoneAlarm::sig_progress, this, &RecvTCPProc::sig_progress, Qt::DirectConnection);
+        connect(zoneWorker, &ZoneAlarm::sig_zoneImageCrc, this, &RecvTCPProc::sig_zoneImageCrc,
+                Qt::DirectConnection);
     }
     RECV_TRACE("RecvTCPProc::recv_data") << "start" << ip << cmdPort;
 

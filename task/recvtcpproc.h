@@ -44,6 +44,7 @@ signals:
     void sig_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int cmd, int sn, int len, QByteArray snd_buf,
                      bool isrepeat);
     void sig_progress(int rate, QString title, QString info);
+    void sig_zoneImageCrc(int type, quint32 crc);
     void sig_zoneData(zones data);
     void sig_ZoneDef(ZoneDef* def, QString type);
     void sig_end();

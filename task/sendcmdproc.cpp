@@ -137,10 +137,14 @@ void SendCmdProc::sendFrame(uint16_t mode, uint16_t sn, const std::string& body,
 
     if (isNetwork()) {
         // A restarting scanner does not answer.
-        if (body == kCmdRestart) return;
+        if (body == kCmdRestart) {
+            if (trackIt) emit sig_cmdOutcome(mode, QString::fromLocal8Bit(body.c_str()), CmdSent);
+            return;
+        }
         // The scanner answers from its new address, where the receiver is not listening yet.
         if (contains(body, "LSUDP")) {
             emit sig_data(14, bytes(body));
+            if (trackIt) emit sig_cmdOutcome(mode, QString::fromLocal8Bit(body.c_str()), CmdSent);
             return;
         }
     }
@@ -169,6 +173,7 @@ void SendCmdProc::track(uint16_t mode, uint16_t sn, const std::vector<uint8_t>& 
         m_tracked.back() = entry;
     } else {
         qDebug("mode 0x%x sn %u sent untracked, another command is outstanding", mode, sn);
+        emit sig_cmdOutcome(mode, commandText(entry), CmdSent);
     }
 }
 
@@ -187,6 +192,7 @@ void SendCmdProc::uartExchange(const std::string& cmd) {
     UartCommandRow row;
     if (!uart_command_row(cmd, row)) {
         uartWriteBare(cmd);
+        emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), CmdSent);
     } else {
         std::string value;
         bool answered = false;
@@ -197,10 +203,13 @@ void SendCmdProc::uartExchange(const std::string& cmd) {
         }
         if (!answered) {
             emit sig_data(13, bytes(cmd));
+            if (!row.isQuery) emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), CmdNoAnswer);
         } else if (row.isQuery) {
             parse_query_value(cmd, value, block);
         } else {
             qDebug("%s status %s", cmd.c_str(), value.c_str());
+            const bool refused = value == "NG" || value == "unsupport";
+            emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), refused ? CmdRefused : CmdAccepted);
             if (contains(cmd, "LSBPS") || contains(cmd, "LSZTP") || contains(cmd, "LSZIR")) {
                 // The main window re-targets the link on 14; a refused baud rate
                 // change must not make it reopen the port at a rate the scanner
@@ -346,6 +355,7 @@ void SendCmdProc::cmdReissued() {
             const QString text = commandText(entry);
             m_tracked.erase(m_tracked.begin() + long(i));
             emit sig_respondFinish(mode, text, kRespondShowSeconds);
+            emit sig_cmdOutcome(mode, text, CmdNoAnswer);
             if (m_tracked.empty()) emit sig_wait(false);
         }
     }
@@ -364,6 +374,7 @@ void SendCmdProc::recv_CmdRecv(int mode, int sn, bool isOK) {
             const QString text = commandText(entry);
             m_tracked.erase(m_tracked.begin() + long(i));
             if (!isOK) emit sig_respondFinish(entryMode, text, kRespondShowSeconds);
+            emit sig_cmdOutcome(entryMode, text, isOK ? CmdAccepted : CmdRefused);
             break;
         }
     }
@@ -395,6 +406,10 @@ void SendCmdProc::recv_cmd(int mode, QString cmd) {
         uartWriteBare(text);
     else if (isFramed())
         sendFrame(uint16_t(mode), nextSn(), text, false, storedTarget());
+    else
+        return;
+    // Untracked: whatever the scanner answers shows as a reply text.
+    emit sig_cmdOutcome(m_link == LinkKind::Uart ? 0 : mode, cmd, CmdSent);
 }
 
 void SendCmdProc::recv_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len,

@@ -57,6 +57,9 @@ public:
     static constexpr int kMaxTransmissions = 4;
     static constexpr int kRestartFollowUpMs = 2000;  // "LRESTH" -> "LSTARH"
 
+    // How the exchange of one command ended (sig_cmdOutcome).
+    enum CmdOutcome { CmdRefused = 0, CmdAccepted = 1, CmdNoAnswer = 2, CmdSent = 3 };
+
     explicit SendCmdProc(QObject* parent = nullptr);
     ~SendCmdProc() override;
 
@@ -110,6 +113,12 @@ signals:
     // serial exchange; 5 the 152-byte parameter block; 13 serial command
     // without answer; 14 link command accepted.
     void sig_data(int type, QByteArray data);
+    // The end of one command's exchange, for the audit trail: tracked commands
+    // when acknowledged or given up, UART set commands when answered or not,
+    // and commands sent without waiting for an answer (CmdSent: recv_cmd, and
+    // those that get none by their nature). `mode` is the frame mode, 0 for
+    // the plain-text exchange of a UART link.
+    void sig_cmdOutcome(int mode, QString cmd, int outcome);
 
 private:
     struct NetTarget {

@@ -285,6 +285,7 @@ bool ZoneAlarm::packAll() {
     readProgress(80, QString());
     keepTables();
     readProgress(100, QString());
+    emit sig_zoneImageCrc(6, m_image->crc);
     qInfo() << "read zone ok";
     return true;
 }
@@ -347,6 +348,7 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
         return 0;
     }
     if (echo == kZoneReload) {
+        emit sig_zoneImageCrc(7, m_tx->crc);
         writeProgress(100, tr("success"));
         return 1;
     }

@@ -296,6 +296,18 @@ TEST_F(CliDecode, GoldenRecording) {
     EXPECT_TRUE(r.err.contains("decode failures 1"));
 }
 
+// ---------------------------------------------------------------- audit
+
+TEST(CliAudit, BadOptionsExitWith2) {
+    for (const QStringList& args :
+         {QStringList{"audit", "--since", "yesterday"}, QStringList{"audit", "--since", "2024-13-01"},
+          QStringList{"audit", "--format", "xml"}, QStringList{"audit", "extra"}}) {
+        const CliRun r = runCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+}
 // ---------------------------------------------------------------- export
 
 namespace {
