@@ -98,6 +98,8 @@ void MainPage::recv_data(int type, QByteArray data) {
             break;
         case 7:
             if (decimal(data) > 0) {
+                // An image kept for export shows the zones as they were before.
+                m_exportImage.reset();
                 finishZoneImport(true);
                 // Reading the zones back reloads the pages and lets the
                 // written image be checked against what the scanner keeps.
@@ -271,7 +273,11 @@ void MainPage::applyModel() {
     m_zonesByTable = !zoneValue.empty() && std::stoi(zoneValue) != 0;
     const bool zones = zonesSupported();
     m_pageLidar->setZoneControlsEnabled(zones);
-    if (zones && !(m_stateFlags & kKeepZones)) reloadZonePages();
+    // A refresh keeps the zones being edited for the block it asked for;
+    // later blocks load the scanner's zones again.
+    const bool keepZones = (m_stateFlags & kKeepZones) != 0;
+    m_stateFlags &= ~kKeepZones;
+    if (zones && !keepZones) reloadZonePages();
 
     // Models whose direction is a setting of the device read it from the block.
     static const char* const kDirectionInBlock[] = {"TQX-H600-E", "TQX-H540-E", "TQX-H540-S", "TQX-H530-S",
