@@ -2116,6 +2116,14 @@
         <source>OP_ZONE_RELOAD</source>
         <translation>OP_ZONE_RELOAD</translation>
     </message>
+    <message>
+        <source>zone list count %1 outside 0..64</source>
+        <translation>防区列表数量 %1 超出 0..64</translation>
+    </message>
+    <message>
+        <source>zone entry %1 has an unknown shape, kind or point count</source>
+        <translation>防区条目 %1 的形状、类型或点数未知</translation>
+    </message>
 </context>
 <context>
     <name>ZoneWriteCheck</name>

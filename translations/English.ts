@@ -2118,6 +2118,14 @@
         <source>OP_ZONE_RELOAD</source>
         <translation>OP_ZONE_RELOAD</translation>
     </message>
+    <message>
+        <source>zone list count %1 outside 0..64</source>
+        <translation>zone list count %1 outside 0..64</translation>
+    </message>
+    <message>
+        <source>zone entry %1 has an unknown shape, kind or point count</source>
+        <translation>zone entry %1 has an unknown shape, kind or point count</translation>
+    </message>
 </context>
 <context>
     <name>ZoneWriteCheck</name>
