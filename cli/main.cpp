@@ -22,6 +22,7 @@ const Command kCommands[] = {
     {"send", cli::runSend, "send one command to a scanner and print its reply"},
     {"record", cli::runRecord, "record a scanner's stream like \"save log\""},
     {"discover", cli::runDiscover, "list scanners heard on the heartbeat group or found on serial ports"},
+    {"box", cli::runBox, "list algorithm boxes; read and set a box's scanner lists and network; upgrade it"},
 };
 
 void usage(FILE* out) {

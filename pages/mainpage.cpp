@@ -17,6 +17,7 @@
 #include "dialog_waitsignal2.h"
 #include "heartbeatproc.h"
 #include "mainpage_internal.h"
+#include "page_box.h"
 #include "page_dev.h"
 #include "page_lidar.h"
 #include "page_main.h"

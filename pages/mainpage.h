@@ -32,6 +32,7 @@ class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
 class HeartBeatProc;
+class Page_Box;
 class Page_Dev;
 class Page_lidar;
 class Page_Main;
@@ -86,6 +87,7 @@ public:
     Page_lidar* lidarPage() const { return m_pageLidar; }
     Page_Dev* devicePage() const { return m_pageDev; }
     Page_Main* homePage() const { return m_pageMain; }
+    Page_Box* boxPage() const { return m_pageBox; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
@@ -161,6 +163,9 @@ private:
     // Pages written alongside this window; see the marked section in the .cpp.
     void buildPeerPages();
     void connectPeerPages();
+    // The algorithm box page and its status datagrams (mainpage_box.cpp).
+    void connectBoxPage();
+    void handleBoxStatus(const QByteArray& data);
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -195,7 +200,7 @@ private:
     Page_Main* m_pageMain = nullptr;
     QWidget* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
-    QWidget* m_pageBox = nullptr;
+    Page_Box* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
     QWidget* m_pageConfig = nullptr;
     QWidget* m_pageAdmin = nullptr;
@@ -204,6 +209,7 @@ private:
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    bool m_boxWorkerStarted = false;
 
     // ---- connection state
     QString m_linkType;

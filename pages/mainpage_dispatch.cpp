@@ -116,7 +116,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             m_receiver->setDirection(m_direction);
             break;
         case 16:
-            // Algorithm-box status: routed to the algorithm-box page once it exists.
+            handleBoxStatus(data);
             break;
         case 17:
             m_statusValue = decimal(data);
