@@ -29,6 +29,8 @@ int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
+int runUpgrade(const std::vector<std::string>& args);
+int runImage(const std::vector<std::string>& args);
 int runBox(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".

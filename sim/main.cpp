@@ -71,6 +71,11 @@ int main(int argc, char** argv) {
     const QCommandLineOption mute("mute", "Never answer commands.");
     const QCommandLineOption zoneFault(
         "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error.", "KIND");
+    const QCommandLineOption firmwareOut(
+        "firmware-out", "Write each firmware image received by an upgrade to FILE.", "FILE");
+    const QCommandLineOption upgradeFault(
+        "upgrade-fault",
+        "Upgrade fault: silent-after:N drop-reply:N nak:N (serial) no-ack bad-status.", "KIND");
     const QCommandLineOption state("state", "Keep the parameter block (and FILE.zones) across restarts.",
                                    "FILE");
     const QCommandLineOption dump(
@@ -80,6 +85,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption quiet("quiet", "Do not log commands.");
     parser.addOptions({udp,  tcp,     serial, link, format,    fan,   model, sn,      heartbeat, fault,
                        drop, corrupt, refuse, mute, zoneFault, state, dump,  seconds, seed,      quiet});
+    parser.addOptions({firmwareOut, upgradeFault});
     const QCommandLineOption box(
         "box", "An algorithm box at IP: status on the heartbeat group, commands on UDP 6666.", "IP");
     const QCommandLineOption box320("box-320", "Send 320-byte box status datagrams instead of 312.");
@@ -143,6 +149,8 @@ int main(int argc, char** argv) {
     o.refuse = parser.isSet(refuse);
     o.mute = parser.isSet(mute);
     o.zoneFault = parser.value(zoneFault);
+    o.firmwareOut = parser.value(firmwareOut);
+    o.upgradeFault = parser.value(upgradeFault);
     o.stateFile = parser.value(state);
     if (parser.isSet(seed)) o.seed = parser.value(seed).toUInt(&ok);
     if (!ok) return fail("--seed wants a whole number");

@@ -86,6 +86,10 @@ void PtyLink::readMaster() {
     char buf[4096];
     const ssize_t n = ::read(m_master, buf, sizeof buf);
     if (n <= 0) return;
+    if (m_rawTap && m_rawTap->rawActive()) {
+        m_rawTap->feedRaw(QByteArray(buf, static_cast<int>(n)));
+        return;
+    }
     const CommandOrigin origin{QHostAddress(), 0, !m_plainText};
     for (const ReceivedCommand& c : m_splitter.feed(QByteArray(buf, static_cast<int>(n)))) {
         std::vector<QByteArray> replies = m_sink->onCommand(c, origin);

@@ -12,6 +12,15 @@
 
 namespace sim {
 
+// Takes the line's bytes instead of the command splitter while it holds the
+// line (an XMODEM transfer).
+class RawTap {
+public:
+    virtual ~RawTap() = default;
+    virtual bool rawActive() const = 0;
+    virtual void feedRaw(const QByteArray& bytes) = 0;
+};
+
 class PtyLink : public Link {
     Q_OBJECT
 public:
@@ -22,6 +31,9 @@ public:
     bool open(const QString& linkPath, QString* error);
     void sendStream(const QByteArray& packet) override;
     QString path() const { return m_path; }
+    void setRawTap(RawTap* tap) { m_rawTap = tap; }
+    // Bytes towards the client as they are, without the packet faults.
+    void writeRaw(const QByteArray& bytes) { writeAll(bytes); }
 
 private:
     void readMaster();
@@ -35,6 +47,7 @@ private:
     QString m_linkPath;
     std::unique_ptr<QSocketNotifier> m_notifier;
     FrameSplitter m_splitter;
+    RawTap* m_rawTap = nullptr;
 };
 
 }  // namespace sim

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "command_frame.h"
+#include "firmware_target.h"
 #include "packet_encoders.h"
 #include "pty_link.h"
 #include "tcp_link.h"
@@ -33,6 +34,8 @@ QString modeName(uint16_t mode) {
             return QStringLiteral("zone read");
         case ZONE_WRITE_PACK:
             return QStringLiteral("zone write");
+        case FIRMWARE_PACK:
+            return QStringLiteral("firmware");
         default:
             return QStringLiteral("mode 0x%1").arg(mode, 4, 16, QChar('0'));
     }
@@ -76,6 +79,12 @@ bool SimEngine::open(QString* error) {
         }
         m_zones.setFault(fault);
     }
+    UpgradeFault upgradeFault;
+    if (!parseUpgradeFault(m_options.upgradeFault, &upgradeFault)) {
+        if (error) *error = QStringLiteral("unknown upgrade fault: %1").arg(m_options.upgradeFault);
+        return false;
+    }
+    m_firmware = new FirmwareTarget(m_options.firmwareOut, upgradeFault, m_options.logCommands, this);
     // The link the scanner was started on is where it lives, whatever an
     // earlier session stored.
     if (!m_options.udpAddress.isEmpty()) {
@@ -92,6 +101,10 @@ bool SimEngine::open(QString* error) {
     if (m_options.serial != SerialMode::None) {
         m_pty = new PtyLink(this, &m_faults, m_options.serial == SerialMode::Uart, this);
         if (!m_pty->open(m_options.serialLink, error)) return false;
+        m_pty->setRawTap(m_firmware);
+        m_firmware->setRawWriter([this](const QByteArray& bytes) {
+            if (m_pty) m_pty->writeRaw(bytes);
+        });
     }
     if (m_options.heartbeat != HeartbeatKind::Off && !m_udp && m_tcp) {
         m_heartbeatSocket = new QUdpSocket(this);
@@ -133,6 +146,10 @@ QString SimEngine::serialPath() const {
     return m_pty ? m_pty->path() : QString();
 }
 
+int SimEngine::firmwareImagesAccepted() const {
+    return m_firmware ? m_firmware->imagesAccepted() : 0;
+}
+
 void SimEngine::rebase() {
     m_runStartNs = m_clock.nsecsElapsed();
     m_fansThisRun = 0;
@@ -146,6 +163,11 @@ void SimEngine::broadcast(const QByteArray& packet) {
 
 void SimEngine::streamTick() {
     if (!m_streaming || m_restarting) return;
+    // A scanner being upgraded does not measure.
+    if (m_firmware && m_firmware->busy()) {
+        rebase();
+        return;
+    }
     const int rpm = std::max<int>(1, m_state.block().rpm);
     const double fanPeriodNs = 60e9 / rpm / m_generator.fansPerRevolution();
     const qint64 now = m_clock.nsecsElapsed();
@@ -176,7 +198,7 @@ void SimEngine::streamTick() {
 }
 
 void SimEngine::statusTick() {
-    if (m_restarting) return;
+    if (m_restarting || (m_firmware && m_firmware->busy())) return;
     const StateRecord r = m_state.stateRecord(m_recordSequence++);
     if (m_udp) m_udp->sendStream(encodeLmsg(r));
     if (m_tcp) m_tcp->sendStream(encodeLmsg(r));
@@ -211,7 +233,8 @@ void SimEngine::logCommand(const ReceivedCommand& c, const CommandOrigin& origin
     QString what;
     if (!c.isFrame) {
         what = QStringLiteral("text \"%1\"").arg(QString::fromLatin1(c.body));
-    } else if (c.mode == ZONE_READ_PACK || c.mode == ZONE_WRITE_PACK || c.mode == KEEPALIVE_PACK) {
+    } else if (c.mode == ZONE_READ_PACK || c.mode == ZONE_WRITE_PACK || c.mode == KEEPALIVE_PACK ||
+               c.mode == FIRMWARE_PACK) {
         what = QStringLiteral("%1 sn=%2 %3 bytes").arg(modeName(c.mode)).arg(c.sn).arg(c.body.size());
     } else {
         const int nul = c.body.indexOf('\0');
@@ -234,7 +257,12 @@ std::vector<QByteArray> SimEngine::onCommand(const ReceivedCommand& command, con
     }
     CommandEffects fx;
     std::vector<QByteArray> replies;
-    if (command.isFrame) {
+    QByteArray upgradeReply;
+    if (command.isFrame && command.mode == FIRMWARE_PACK && m_firmware) {
+        replies = m_firmware->handleFrame(command.sn, command.body);
+    } else if (!command.isFrame && m_firmware && m_firmware->handleText(command.body, &upgradeReply)) {
+        if (!upgradeReply.isEmpty()) replies.push_back(upgradeReply);
+    } else if (command.isFrame) {
         replies = m_handler.handleFrame(command.mode, command.sn, command.body, fx);
     } else {
         const QByteArray line = m_handler.handleText(command.body, fx);

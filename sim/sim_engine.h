@@ -25,6 +25,7 @@ namespace sim {
 class UdpLink;
 class TcpLink;
 class PtyLink;
+class FirmwareTarget;
 
 class SimEngine : public QObject, public CommandSink {
     Q_OBJECT
@@ -35,6 +36,8 @@ public:
     bool open(QString* error);
     void close();
     QString serialPath() const;
+    // Firmware images the upgrade target accepted (any thread).
+    int firmwareImagesAccepted() const;
 
     std::vector<QByteArray> onCommand(const ReceivedCommand& command, const CommandOrigin& origin) override;
 
@@ -63,6 +66,7 @@ private:
     TcpLink* m_tcp = nullptr;
     PtyLink* m_pty = nullptr;
     QUdpSocket* m_heartbeatSocket = nullptr;
+    FirmwareTarget* m_firmware = nullptr;
 
     QTimer m_streamTimer;
     QTimer m_statusTimer;

@@ -46,6 +46,11 @@ struct SimOptions {
     bool refuse = false;          // every set command answered "NG"
     bool mute = false;            // no command is answered
     QString zoneFault;            // passed to ZoneStore::parseFault
+    QString upgradeFault;         // passed to parseUpgradeFault (firmware_target.h)
+
+    // Firmware upgrade target: where a received, checked image is written
+    // (empty: checked and dropped).
+    QString firmwareOut;
 
     QString stateFile;        // persists the parameter block and the zone image
     uint32_t seed = 1;        // scene noise and fault dice

@@ -102,6 +102,10 @@ int Simulator::fansSent() const {
     return m_engine ? m_engine->fans.load() : 0;
 }
 
+int Simulator::firmwareImagesAccepted() const {
+    return m_engine ? m_engine->firmwareImagesAccepted() : 0;
+}
+
 bool writeDump(const SimOptions& options, const QString& path, double seconds, QString* error) {
     if (!validateOptions(options, error)) return false;
     if (!(seconds > 0 && seconds <= 3600)) {  // NaN fails too

@@ -37,6 +37,8 @@ public:
     // Counters, readable from any thread.
     int commandsReceived() const;
     int fansSent() const;
+    // Firmware images an upgrade delivered whole and the checks accepted.
+    int firmwareImagesAccepted() const;
 
 private:
     SimOptions m_options;
