@@ -2,13 +2,13 @@
 
 #include <QHostAddress>
 #include <QMetaObject>
-#include <QThread>
 #include <QTimer>
 #include <QUdpSocket>
 #include <cstdio>
 #include <mutex>
 
 #include "command_frame.h"
+#include "firmware_target.h"
 #include "frame_splitter.h"
 #include "network_arg.h"
 #include "udp_link.h"
@@ -54,6 +54,12 @@ public:
     }
 
     bool open(QString* error) {
+        UpgradeFault fault;
+        if (!parseUpgradeFault(m_options.upgradeFault, &fault)) {
+            if (error) *error = QStringLiteral("unknown upgrade fault: %1").arg(m_options.upgradeFault);
+            return false;
+        }
+        m_firmware = new FirmwareTarget(m_options.firmwareOut, fault, m_options.logCommands, this);
         if (!bind(m_options.address, error)) return false;
         if (m_options.statusPort != 0) {
             sendStatus();
@@ -72,6 +78,7 @@ public:
     }
 
     std::atomic<int> accepted{0};
+    int firmwareImages() const { return m_firmware ? m_firmware->imagesAccepted() : 0; }
 
 private:
     bool bind(const QString& ip, QString* error) {
@@ -140,8 +147,16 @@ private:
     void handle(const QByteArray& datagram, const QHostAddress& from, quint16 fromPort) {
         CommandFrameView view;
         const auto* p = reinterpret_cast<const uint8_t*>(datagram.constData());
-        if (decode_command_frame(p, size_t(datagram.size()), view) != 1 || !view.crcOk ||
-            view.frameLength != size_t(datagram.size()) || view.mode != BOX_PACK) {
+        const bool whole = decode_command_frame(p, size_t(datagram.size()), view) == 1 && view.crcOk &&
+                           view.frameLength == size_t(datagram.size());
+        if (whole && view.mode == FIRMWARE_PACK) {
+            // The box is upgraded like a scanner, on its command port.
+            const QByteArray body(reinterpret_cast<const char*>(view.body), view.length);
+            for (const QByteArray& reply : m_firmware->handleFrame(view.sn, body))
+                m_socket->writeDatagram(reply, from, fromPort);
+            return;
+        }
+        if (!whole || view.mode != BOX_PACK) {
             log(QStringLiteral("refused %1 bytes from %2").arg(datagram.size()).arg(from.toString()));
             return;
         }
@@ -228,6 +243,7 @@ private:
     mutable std::mutex m_mutex;  // m_options' address and lists are read from other threads
     QStringList m_pendingNet;
     QUdpSocket* m_socket = nullptr;
+    FirmwareTarget* m_firmware = nullptr;
     QTimer m_statusTimer;
     uint32_t m_tick = 0;
 };
@@ -242,53 +258,21 @@ BoxSimulator::~BoxSimulator() {
 
 bool BoxSimulator::start(QString* error) {
     if (m_engine) return true;
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("vantrel-sim box"));
-    m_thread->start();
-    bool ok = false;
-    QString why;
-    BoxEngine* engine = nullptr;
-    QObject context;
-    context.moveToThread(m_thread);
-    QMetaObject::invokeMethod(
-        &context,
-        [&] {
-            engine = new BoxEngine(m_options);
-            ok = engine->open(&why);
-            if (!ok) {
-                delete engine;
-                engine = nullptr;
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (!ok) {
-        m_thread->quit();
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-        if (error) *error = why;
-        return false;
-    }
-    m_engine = engine;
-    return true;
+    m_engine = m_runner.startEngine<BoxEngine>(m_options, error);
+    return m_engine != nullptr;
 }
 
 void BoxSimulator::stop() {
-    if (!m_thread) return;
-    if (m_engine) {
-        BoxEngine* engine = m_engine;
-        QMetaObject::invokeMethod(
-            engine, [engine] { delete engine; }, Qt::BlockingQueuedConnection);
-        m_engine = nullptr;
-    }
-    m_thread->quit();
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    m_runner.stop();
+    m_engine = nullptr;
 }
 
 int BoxSimulator::commandsAccepted() const {
     return m_engine ? m_engine->accepted.load() : 0;
+}
+
+int BoxSimulator::firmwareImagesAccepted() const {
+    return m_engine ? m_engine->firmwareImages() : 0;
 }
 
 QString BoxSimulator::address() const {

@@ -12,8 +12,7 @@
 #include <vector>
 
 #include "box_protocol.h"
-
-class QThread;
+#include "engine_thread.h"
 
 namespace sim {
 
@@ -27,6 +26,8 @@ struct BoxOptions {
     std::vector<BoxScannerEntry> scanners;  // attached scanners, io 0 = port A, 1 = port B
     QString version = QStringLiteral("BOX-1.0.3");
     int rebootDelayMs = 300;  // "REBOOT" this long after LSNET
+    QString firmwareOut;      // where an upgrade's image is written (see FirmwareTarget)
+    QString upgradeFault;     // parseUpgradeFault's texts
     bool logCommands = true;
 };
 
@@ -49,14 +50,15 @@ public:
 
     // Readable from any thread.
     int commandsAccepted() const;
+    int firmwareImagesAccepted() const;
     // The box's current settings and lists, copied from its thread.
     QString address() const;
     std::vector<BoxScannerEntry> scanners() const;
 
 private:
     BoxOptions m_options;
-    QThread* m_thread = nullptr;
-    BoxEngine* m_engine = nullptr;
+    EngineThread m_runner{QStringLiteral("vantrel-sim box")};
+    BoxEngine* m_engine = nullptr;  // owned by m_runner
 };
 
 }  // namespace sim

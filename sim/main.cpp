@@ -182,6 +182,8 @@ int main(int argc, char** argv) {
         bo.address = parser.value(box);
         bo.longStatus = parser.isSet(box320);
         bo.logCommands = o.logCommands;
+        bo.firmwareOut = o.firmwareOut;
+        bo.upgradeFault = o.upgradeFault;
         // Without a list the box has one scanner on each port, on its own internal network.
         const QString scanners = parser.isSet(boxScanners)
                                      ? parser.value(boxScanners)

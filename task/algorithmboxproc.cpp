@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <random>
 
+#include "firmware_image.h"
+#include "firmware_udp.h"
 #include "recvtrace.h"
 #include "transport.h"
 
@@ -22,9 +24,30 @@ uint16_t randomSequence() {
     return static_cast<uint16_t>(rng());
 }
 
+// The box takes its firmware the way a scanner does, on the socket the box
+// commands use.
+bool upgradeOverSocket(int sock, const std::string& ip, int port, const std::string& path) {
+    std::vector<uint8_t> image;
+    if (!load_firmware_file(path, image)) {
+        RECV_TRACE("AlgorithmBoxProc::runUpgrade") << "Failed to load firmware upgrade file";
+        return false;
+    }
+    UdpSocketFirmwareIo io(sock, ip, port);
+    FirmwareUdpHooks hooks;
+    hooks.log = [](const std::string& line) {
+        RECV_TRACE("AlgorithmBoxProc::runUpgrade") << QString::fromStdString(line);
+    };
+    const FirmwareUdpResult result = firmware_udp_transfer(io, image, randomSequence(), hooks);
+    if (result.status == FirmwareUdpStatus::ImageRejected)
+        RECV_TRACE("AlgorithmBoxProc::runUpgrade")
+            << "Failed to load firmware upgrade file:" << firmware_check_text(result.imageCheck);
+    return result.status == FirmwareUdpStatus::Ok;
+}
+
 }  // namespace
 
-AlgorithmBoxProc::AlgorithmBoxProc(int localPort, QObject* parent) : QThread(parent), m_localPort(localPort) {
+AlgorithmBoxProc::AlgorithmBoxProc(int localPort, QObject* parent)
+    : QThread(parent), m_localPort(localPort), m_upgrade(upgradeOverSocket) {
     setObjectName(QStringLiteral("AlgorithmBoxProc"));
 }
 
