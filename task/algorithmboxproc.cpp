@@ -136,11 +136,13 @@ void AlgorithmBoxProc::handleDatagram(const uint8_t* data, size_t len, const std
         if (!hex.empty()) RECV_TRACE("AlgorithmBoxProc::run") << address << "unknown datagram" << hex.c_str();
         return;
     }
+    // Firmware answers are read by the upgrade routine itself; one arriving
+    // here is a late or stray datagram.
+    if (kind == BoxReplyFirmware) return;
     // Only a box reply names the box: a stray datagram must not redirect
     // the commands meant for it.
     setBoxAddress(address);
     RECV_TRACE("AlgorithmBoxProc::run") << "box" << address << "kind" << kind;
-    if (kind == BoxReplyFirmware) return;  // read by the upgrade routine itself
     emit sig_BoxMSG(address, kind, QString::fromLocal8Bit(reply.body.data(), int(reply.body.size())));
 }
 
