@@ -50,7 +50,17 @@ Page_Dev::Page_Dev(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Dev) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns fit their contents, but measured at most once per interval and
+    // over the rows on screen: with hundreds of scanners announcing once a
+    // second, measuring every row on every heartbeat would stall the window.
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    view->horizontalHeader()->setResizeContentsPrecision(0);
+    m_resizeTimer.setSingleShot(true);
+    m_resizeTimer.setInterval(kResizeIntervalMs);
+    connect(&m_resizeTimer, &QTimer::timeout, view, &QTableView::resizeColumnsToContents);
+    connect(m_model, &QStandardItemModel::dataChanged, this, [this] {
+        if (!m_resizeTimer.isActive()) m_resizeTimer.start();
+    });
     view->horizontalHeader()->setStyleSheet(QString::fromLatin1(kHeaderStyle));
     view->setColumnHidden(ColSn, true);
     view->setColumnHidden(ColModel, true);
@@ -116,6 +126,16 @@ void Page_Dev::setCell(int row, int column, const QString& text) {
         m_model->setItem(row, column, item);
     }
     item->setText(text);
+}
+
+void Page_Dev::appendRow(const QStringList& texts) {
+    QList<QStandardItem*> items;
+    for (const QString& text : texts) {
+        auto* item = new QStandardItem(text);
+        item->setEditable(false);
+        items << item;
+    }
+    m_model->appendRow(items);
 }
 
 QString Page_Dev::cell(int row, int column) const {
@@ -303,18 +323,23 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
                 },
                 Qt::QueuedConnection);
         }
+        // The whole row goes in at once: one insertion for the view to lay
+        // out instead of one per cell.
+        QStringList texts;
+        for (int c = 0; c < ColumnCount; ++c) texts << QString();
         if (m_connected && link == QLatin1String("UDP") &&
             address.section(QLatin1Char(':'), 0, 0) == m_connectedAddress) {
-            setCell(row, ColState, tr("Connected"));
+            texts[ColState] = tr("Connected");
             qDebug() << "Page_Dev: connected device back in the list" << address;
         }
-        setCell(row, ColSn, network ? QString::fromStdString(info.serial) : QString());
-        setCell(row, ColLink, link);
-        setCell(row, ColAddress, address);
-        setCell(row, ColUpload, upload);
-        setCell(row, ColModel, network ? QString::fromStdString(info.model) : QString());
-        setCell(row, ColNum, QString::number(row + 1));
-        setCell(row, ColMac, fieldText(conn.mac, sizeof conn.mac));
+        texts[ColSn] = network ? QString::fromStdString(info.serial) : QString();
+        texts[ColLink] = link;
+        texts[ColAddress] = address;
+        texts[ColUpload] = upload;
+        texts[ColModel] = network ? QString::fromStdString(info.model) : QString();
+        texts[ColNum] = QString::number(row + 1);
+        texts[ColMac] = fieldText(conn.mac, sizeof conn.mac);
+        appendRow(texts);
         if (network && m_claims.isConflict(ip.toStdString())) markRow(row, true);
     }
 
@@ -328,13 +353,15 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
         setCell(row, ColVolt, number(info.voltageMv / 1000.0));
         setCell(row, ColAlarm, alarmText(info));
         setCell(row, ColBox, info.boxConnected ? QStringLiteral("1") : QStringLiteral("0"));
-        ui->tableView->setColumnHidden(ColBox, true);
+        // Hiding an already hidden column still forces a layout of the whole table.
+        if (!ui->tableView->isColumnHidden(ColBox)) ui->tableView->setColumnHidden(ColBox, true);
     }
     selectRow(m_selectedRow);
 }
 
 void Page_Dev::onMacResult(const QString& address, const QString& text) {
-    const int row = rowOfAddress(address);
+    // The key index follows the rows until the operator sorts them.
+    const int row = m_sorted ? rowOfAddress(address) : m_rowOfKey.value(address, -1);
     if (row < 0) return;
     setCell(row, ColMac, text);
     const std::string ip = rowIp(row).toStdString();

@@ -23,6 +23,7 @@
 #include <QModelIndex>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -129,6 +130,7 @@ protected:
 private:
     void setHeaderLabels();
     void setCell(int row, int column, const QString& text);
+    void appendRow(const QStringList& texts);
     QString cell(int row, int column) const;
     void clearStateColumn();
     void markConnected(int row);
@@ -156,6 +158,8 @@ private:
     QHash<QString, int> m_rowOfKey;
     AddressClaims m_claims;
     QLabel* m_conflictLabel = nullptr;
+    static constexpr int kResizeIntervalMs = 500;
+    QTimer m_resizeTimer;  // fits the columns to what changed, at most twice a second
 
     int m_selectedRow = -1;
     QString m_type;

@@ -669,3 +669,18 @@ TEST_F(DevPage, BoxAndScannerOnOneAddressConflict) {
     EXPECT_EQ(page->addressConflicts(), QStringList{"172.16.5.4"});
     EXPECT_TRUE(model->item(0, Page_Dev::ColAddress)->toolTip().contains("algorithm box"));
 }
+
+TEST_F(DevPage, ColumnsFitTheirContentsSoonAfterTheyChange) {
+    page->resize(1200, 400);
+    page->show();
+    std::vector<uint8_t> d = udpStatus("SN1", "M");
+    d[92] = d[93] = d[94] = d[95] = 1;  // a long alarm text
+    page->recv_lidarHeart(record(d));
+    const auto fits = [&](int column) {
+        return view->columnWidth(column) > view->fontMetrics().horizontalAdvance(at(0, column));
+    };
+    ASSERT_FALSE(at(0, Page_Dev::ColAlarm).isEmpty());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return fits(Page_Dev::ColAlarm) && fits(Page_Dev::ColAddress); }, 5000));
+    EXPECT_TRUE(view->isColumnHidden(Page_Dev::ColBox));
+}
