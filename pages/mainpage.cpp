@@ -190,7 +190,7 @@ void MainPage::buildPages() {
     registerPage(m_pageBox, ui->pb_box);
     registerPage(m_pageDev, ui->pb_dev);
     registerPage(m_pageConfig, ui->pb_config);
-    registerPage(m_pageAdmin, nullptr);
+    // The admin page is a window of its own (showAdminPage), not in the stack.
     // The sector data sit in the point-cloud page's side panel.
     ui->pb_span->hide();
 }
@@ -354,9 +354,13 @@ void MainPage::recv_zoneData(zones data) {
 }
 
 void MainPage::recv_getDevInfo(bool isUDP) {
+    // A serial probe takes seconds; the window stays live behind the wait
+    // dialog, which also keeps a second request from starting meanwhile.
+    if (!isUDP) recv_wait(true);
     const QStringList devices = m_pageDev ? m_pageDev->collectDevices(isUDP) : QStringList();
+    if (!isUDP) recv_wait(false);
     MAIN_TRACE("MainPage::recv_getDevInfo") << isUDP << devices;
-    // The configuration page takes the list once it exists.
+    emit sig_upgradeTargets(devices);
 }
 
 void MainPage::recv_import_finish() {
@@ -373,11 +377,14 @@ void MainPage::recv_isplayback(bool isplay) {
 }
 
 void MainPage::recv_upgrade(QString name, int port, QString path, QString type) {
+    MAIN_TRACE("MainPage::recv_upgrade") << type << name << port << path;
+    if (!m_threads[2]->isRunning()) m_threads[2]->start();
     emit sig_upgrade(name, port, path, type);
 }
 
 void MainPage::recv_upgradeFinish(bool value, QString result) {
     recv_wait(false);
+    if (m_progressDialog) m_progressDialog->hide();
     if (value)
         showMessage(tr("warm"), tr("Firmware upgrade success!"));
     else

@@ -31,7 +31,9 @@ class QThread;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
+class FirmwareUpdateProc;
 class HeartBeatProc;
+class Page_Admin;
 class Page_Box;
 class Page_Dev;
 class Page_lidar;
@@ -91,6 +93,9 @@ public:
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+    Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
+    // The admin window once it has been opened (showAdminPage), else null.
+    Page_Admin* adminPage() const { return m_pageAdmin; }
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -135,12 +140,18 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    // Opens the admin window (created on first use) with the current link
+    // type; the point-cloud page's admin button leads here.
+    void showAdminPage();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
     void sig_playback(QString filename);
     void sig_zonearg(zones data);
     void sig_upgrade(QString name, int port, QString path, QString type);
+    // The devices recv_getDevInfo found ("address:port" or "port:baud"), for
+    // the configuration page's upgrade selectors (fillUpgradeTargets).
+    void sig_upgradeTargets(QStringList devices);
     // Emitted for every operator message, whether shown in a box or not.
     void sig_message(QString title, QString text);
     // The link state changed: true once a link is open, false after closing it.
@@ -203,12 +214,13 @@ private:
     Page_Box* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
     QWidget* m_pageConfig = nullptr;
-    QWidget* m_pageAdmin = nullptr;
+    Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
 
     // ---- workers
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
     bool m_boxWorkerStarted = false;
 
     // ---- connection state

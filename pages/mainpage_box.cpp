@@ -2,6 +2,7 @@
 // the window as message type 16.
 
 #include "box_protocol.h"
+#include "firmwareupdateproc.h"
 #include "mainpage.h"
 #include "mainpage_internal.h"
 #include "page_box.h"
@@ -10,6 +11,9 @@
 
 void MainPage::connectBoxPage() {
     connect(m_pageBox, &Page_Box::sig_wait, this, &MainPage::recv_wait);
+    // Declared by the page for a scanner-style upgrade; the box itself is
+    // upgraded by its own worker on the box port.
+    connect(m_pageBox, &Page_Box::sig_upgrade, m_firmware, &FirmwareUpdateProc::recv_upgrade);
     connect(m_pageDev, &Page_Dev::sig_addressConflicts, m_pageBox, &Page_Box::setConflictingAddresses);
     // The box page stays out of the side bar until a box has been heard.
     ui->pb_box->hide();

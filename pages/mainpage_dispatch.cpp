@@ -11,6 +11,7 @@
 #include "mainpage.h"
 #include "mainpage_internal.h"
 #include "model_table.h"
+#include "page_admin.h"
 #include "page_dev.h"
 #include "page_lidar.h"
 #include "param_file.h"
@@ -106,6 +107,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             break;
         case 12:
             m_pageLidar->setReplyText(data);
+            if (m_pageAdmin) m_pageAdmin->addReply(QString::fromLocal8Bit(data));
             break;
         case 14:
             handleLinkCommand(data);

@@ -2,9 +2,11 @@
 
 #include <QThread>
 
+#include "firmwareupdateproc.h"
 #include "heartbeatproc.h"
 #include "mainpage.h"
 #include "mainpage_internal.h"
+#include "page_admin.h"
 #include "page_box.h"
 #include "page_dev.h"
 #include "page_lidar.h"
@@ -21,6 +23,14 @@ void MainPage::createWorkers() {
     m_sender = new SendCmdProc();
     m_sender->moveToThread(m_threads[0]);
     connect(m_threads[0], &QThread::finished, m_sender, &QObject::deleteLater);
+
+    // An upgrade blocks its thread for its whole length: a thread of its own.
+    m_firmware = new FirmwareUpdateProc();
+    m_firmware->moveToThread(m_threads[2]);
+    connect(m_threads[2], &QThread::finished, m_firmware, &QObject::deleteLater);
+    // Running from the start, so the worker is also deleted on its thread
+    // when no upgrade ever ran.
+    m_threads[2]->start();
 
     m_heartbeat = new HeartBeatProc(kHeartbeatPort);
     m_heartbeat->start();
@@ -61,9 +71,25 @@ void MainPage::connectWorkers() {
     connect(m_pageLidar, &Page_lidar::sig_S_PACK, m_sender, &SendCmdProc::recv_S_PACK);
     connect(m_pageLidar, &Page_lidar::sig_cmd, m_sender, &SendCmdProc::recv_cmd);
     connect(this, &MainPage::sig_zonearg, m_pageLidar, &Page_lidar::recv_zonearg);
+    // Firmware upgrade.
+    connect(this, &MainPage::sig_upgrade, m_firmware, &FirmwareUpdateProc::recv_upgrade);
+    connect(m_firmware, &FirmwareUpdateProc::sig_finish, this, &MainPage::recv_upgradeFinish);
+    connect(m_firmware, &FirmwareUpdateProc::sig_progress, this, &MainPage::recv_progress);
+
     // Playback (sig_PlayBackFileName, sig_isplayback, sig_CacheData,
-    // sig_playback) and firmware upgrade (sig_upgrade, sig_finish) connect
-    // here once their workers exist; they get m_threads[1] and m_threads[2].
+    // sig_playback) connects here once its worker exists; it gets m_threads[1].
+}
+
+void MainPage::showAdminPage() {
+    if (!m_pageAdmin) {
+        m_pageAdmin = new Page_Admin(this);
+        m_pageAdmin->setWindowFlags(m_pageAdmin->windowFlags() | Qt::Window);
+        connect(m_pageAdmin, &Page_Admin::sig_cmd, m_sender, &SendCmdProc::recv_cmd);
+    }
+    m_pageAdmin->setLinkType(m_linkType);
+    m_pageAdmin->show();
+    m_pageAdmin->raise();
+    m_pageAdmin->activateWindow();
 }
 
 void MainPage::startWorkers() {

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDebug>
+#include <QEventLoop>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMessageBox>
@@ -557,7 +558,8 @@ void Page_Dev::GetComDev() {
     startProbe(true, nullptr);
 }
 
-void Page_Dev::startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHit>> hits) {
+void Page_Dev::startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHit>> hits,
+                          QObject* doneContext, std::function<void()> done) {
     ProbeIoFactory factory = m_probeIoFactory;
     m_probeThread = QThread::create([this, factory, report, hits] {
         std::unique_ptr<SerialProbeIo> io = factory ? factory() : nullptr;
@@ -576,6 +578,8 @@ void Page_Dev::startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHi
     });
     m_probeThread->setObjectName(QStringLiteral("Page_Dev probe"));
     connect(m_probeThread, &QThread::finished, this, &Page_Dev::onProbeFinished);
+    // Connected before the thread runs: a pass that ends at once must still be seen.
+    if (done) connect(m_probeThread, &QThread::finished, doneContext, std::move(done));
     m_probeThread->start();
 }
 
@@ -599,12 +603,18 @@ QStringList Page_Dev::collectDevices(bool isUDP) {
             if (cell(r, ColLink) == QLatin1String("UDP")) list << cell(r, ColAddress);
         return list;
     }
+    // A pass under way talks to the same ports; let it end first. The loop
+    // checks again after every event, so a pass ending meanwhile is seen.
     while (m_probeThread) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     auto hits = std::make_shared<std::vector<SerialProbeHit>>();
-    startProbe(false, hits);
+    // The probe takes seconds: the window keeps handling events meanwhile.
+    QEventLoop loop;
     bool done = false;
-    connect(m_probeThread, &QThread::finished, this, [&done] { done = true; });
-    while (!done) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    startProbe(false, hits, &loop, [&done, &loop] {
+        done = true;
+        loop.quit();
+    });
+    if (!done) loop.exec();
     for (const SerialProbeHit& hit : *hits)
         list << QStringLiteral("%1:%2").arg(QString::fromStdString(hit.port)).arg(hit.baud);
     return list;

@@ -137,7 +137,9 @@ private:
     void selectRow(int row);
     void recordHistory(int row);
     void onMacResult(const QString& address, const QString& text);
-    void startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHit>> hits);
+    // `done` (optional) runs on `doneContext`'s thread once the pass is over.
+    void startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHit>> hits,
+                    QObject* doneContext = nullptr, std::function<void()> done = {});
     void onProbeFinished();
     // Alarm column text of a status heartbeat (empty for the other kinds).
     QString alarmText(const HeartbeatInfo& info) const;

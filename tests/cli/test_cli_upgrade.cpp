@@ -124,22 +124,6 @@ TEST(CliUpgrade, TargetThatFallsSilentEndsTheUpgradeWithAReasonWithinSeconds) {
     EXPECT_LT(s.elapsedMs, 15000);
 }
 
-TEST(CliUpgrade, SerialHandshakeRefusalsAndTheRepeatBoundAreReported) {
-    struct Case {
-        const char* fault;
-        const char* reason;
-    };
-    for (const Case c : {Case{"no-ack", "lidar did not ack"}, Case{"bad-status", "lidar did not ack"},
-                         Case{"nak:11", "transfer file errror"}}) {
-        UpgradeTarget t(0, QString::fromLatin1(c.fault));
-        ASSERT_TRUE(t.started) << t.startError;
-        const CliRun r = runCli({"upgrade", t.serialLink(), t.write("fw.lhl", std::vector<uint8_t>(300, 9))});
-        EXPECT_EQ(r.exitCode, 1) << c.fault;
-        EXPECT_TRUE(r.err.contains(QString::fromLatin1(c.reason))) << c.fault << ": " << r.err.toStdString();
-        EXPECT_TRUE(t.received().isEmpty()) << c.fault;
-    }
-}
-
 TEST(CliUpgrade, UnusableLinkOrFileIsOneLineAtOnce) {
     QTemporaryDir dir;
     struct Case {

@@ -1,8 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
-#include <fstream>
-
 #include "crc32.h"
 #include "firmware_image.h"
 #include "firmware_support.h"
@@ -68,21 +65,6 @@ TEST(FirmwareImage, PackRoundsUpZeroPadsAndPassesTheCheck) {
         for (size_t i = 16; i < 652; ++i) ASSERT_EQ(image[i], 0) << i;
     }
     EXPECT_TRUE(pack_firmware_image(nullptr, 0).empty());
-}
-
-TEST(FirmwareImage, LoadReadsAWholeFileAndRefusesWhatIsNotOne) {
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const std::string path = dir.filePath("fw.bin").toStdString();
-    const std::vector<uint8_t> image = makeImage(2048);
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(image.data()), image.size());
-
-    std::vector<uint8_t> bytes;
-    ASSERT_TRUE(load_firmware_file(path, bytes));
-    EXPECT_EQ(bytes, image);
-    EXPECT_FALSE(load_firmware_file(dir.filePath("missing.bin").toStdString(), bytes));
-    EXPECT_TRUE(bytes.empty());
-    EXPECT_FALSE(load_firmware_file(dir.path().toStdString(), bytes));  // a directory
 }
 
 }  // namespace

@@ -126,20 +126,6 @@ TEST(Xmodem, RefusedBlockIsRepeatedAtMostTenTimes) {
     }
 }
 
-TEST(Xmodem, ReceiverThatNeverAsksOrNeverAnswersEndsTheTransfer) {
-    const std::vector<uint8_t> file = fileOf(200);
-    ScriptedLine quiet;
-    EXPECT_EQ(xmodem_send(quiet, quiet.clock(), file.data(), file.size()), XmodemNoStart);
-    EXPECT_TRUE(quiet.blocks().empty());
-    EXPECT_LE(quiet.now, kXmodemStartTimeoutMs + 10);
-
-    ScriptedLine mute;
-    mute.reply("C");
-    EXPECT_EQ(xmodem_send(mute, mute.clock(), file.data(), file.size()), XmodemNoReply);
-    EXPECT_EQ(mute.blocks().size(), 1u);
-    EXPECT_LE(mute.now, kXmodemReplyTimeoutMs + 10);
-}
-
 // ---------------------------------------------------------------- serial handshake
 
 // A scanner that answers the handshake as told and then receives with XMODEM.
