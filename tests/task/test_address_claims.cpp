@@ -18,24 +18,6 @@ TEST(AddressClaims, TwoSerialNumbersOnOneAddressConflict) {
     EXPECT_EQ(claims.claim("192.168.1.100")->serials.size(), 3u);
 }
 
-TEST(AddressClaims, UnknownSerialNumbersProveNothing) {
-    AddressClaims claims;
-    claims.addScanner("10.0.0.7", "");
-    claims.addScanner("10.0.0.7", "SN-A");
-    EXPECT_FALSE(claims.isConflict("10.0.0.7"));
-}
-
-TEST(AddressClaims, ABoxAndAScannerOnOneAddressConflictInEitherOrder) {
-    AddressClaims a;
-    EXPECT_FALSE(a.addBox("10.0.0.9"));
-    EXPECT_FALSE(a.addBox("10.0.0.9"));
-    EXPECT_TRUE(a.addScanner("10.0.0.9", "SN-A"));
-    AddressClaims b;
-    EXPECT_FALSE(b.addScanner("10.0.0.9", ""));
-    EXPECT_TRUE(b.addBox("10.0.0.9"));
-    EXPECT_TRUE(b.isConflict("10.0.0.9"));
-}
-
 TEST(AddressClaims, DifferentMacAddressesConflictLookUpErrorsDoNot) {
     AddressClaims claims;
     EXPECT_FALSE(claims.addMac("10.0.0.3", "aa-bb-cc-dd-ee-01"));
