@@ -2,8 +2,24 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QUrl>
 
 #include "mainpage.h"
+
+namespace {
+
+// `vantrel RECORDING.dump`, as a file manager opens a recording: the first
+// argument that is neither an option nor a link ("udp://...") names it.
+QString recordingArgument(const QStringList& arguments) {
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (a.startsWith(QLatin1String("file://"))) return QUrl(a).toLocalFile();
+        if (!a.startsWith(QLatin1Char('-')) && !a.contains(QLatin1String("://"))) return a;
+    }
+    return QString();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // High-DPI scaling unless the user already chose a scaling by hand.
@@ -22,5 +38,7 @@ int main(int argc, char** argv) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->availableGeometry());
     window.showMaximized();
+    const QString recording = recordingArgument(QCoreApplication::arguments());
+    if (!recording.isEmpty()) window.startPlayback(recording, true);
     return app.exec();
 }

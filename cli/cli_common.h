@@ -21,6 +21,7 @@ enum Exit : int {
 using Handler = int (*)(const std::vector<std::string>& args);
 
 int runDecode(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
@@ -29,6 +30,7 @@ int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
+int runParams(const std::vector<std::string>& args);
 int runUpgrade(const std::vector<std::string>& args);
 int runImage(const std::vector<std::string>& args);
 int runBox(const std::vector<std::string>& args);

@@ -1,6 +1,5 @@
 // vantrel-cli decode: a recording decoded exactly as playback decodes it.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 
 #include "cli_common.h"
 #include "fan_text.h"
+#include "recording_input.h"
 #include "stream_replay.h"
 
 namespace cli {
@@ -34,36 +34,6 @@ void usage(FILE* out) {
 }
 
 enum class Format { Text, Json };
-
-bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "cannot read " + path + ": not a regular file";
-        std::fclose(f);
-        return false;
-    }
-    // Playback holds the whole recording in memory and refuses more than this.
-    if (uint64_t(st.st_size) > kMaxReplayBytes) {
-        error = "The playback file cannot exceed 50MB!";
-        std::fclose(f);
-        return false;
-    }
-    bytes.resize(size_t(st.st_size));
-    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(got);
-    return true;
-}
 
 void appendFloat(std::string& out, float v) {
     char text[32];
@@ -152,12 +122,8 @@ int runDecode(const std::vector<std::string>& args) {
         return ExitUsage;
     }
 
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!readFile(path, bytes, error)) {
-        printError(kCommand, error);
-        return ExitUsage;
-    }
+    RecordingFile recording;
+    if (!loadRecording(kCommand, path, recording)) return ExitUsage;
 
     // The decoders print their diagnostics ("chksum cf error", ...) on
     // standard output. Keep stdout for the decoded data: it gets its own copy
@@ -182,7 +148,7 @@ int runDecode(const std::vector<std::string>& args) {
             appendTextRevolution(chunk, revolution);
         std::fwrite(chunk.data(), 1, chunk.size(), out);
     };
-    const ReplaySummary summary = replay_stream(bytes.data(), bytes.size(), sink);
+    const ReplaySummary summary = replay_stream(recording.data(), recording.size(), sink);
 
     std::fflush(stdout);
     const bool writeFailed = std::fflush(out) != 0 || std::ferror(out) != 0;

@@ -23,11 +23,13 @@
 #include "devconninfo.h"
 #include "eeprom.h"
 #include "metatypes.h"
+#include "playbackproc.h"
 #include "rawdata.h"
 #include "zonealarm.h"
 
 class QAbstractButton;
 class QThread;
+class Dialog_Playback;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
@@ -35,7 +37,9 @@ class FirmwareUpdateProc;
 class HeartBeatProc;
 class Page_Admin;
 class Page_Box;
+class Page_Config;
 class Page_Dev;
+class Page_Info;
 class Page_lidar;
 class Page_Main;
 class RecvDataProc;
@@ -89,6 +93,8 @@ public:
     Page_lidar* lidarPage() const { return m_pageLidar; }
     Page_Dev* devicePage() const { return m_pageDev; }
     Page_Main* homePage() const { return m_pageMain; }
+    Page_Info* infoPage() const { return m_pageInfo; }
+    Page_Config* configPage() const { return m_pageConfig; }
     Page_Box* boxPage() const { return m_pageBox; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
@@ -96,6 +102,19 @@ public:
     Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
     // The admin window once it has been opened (showAdminPage), else null.
     Page_Admin* adminPage() const { return m_pageAdmin; }
+
+    // ---- playback and revolution export (mainpage_playback.cpp)
+    // Plays a recording back: shows the point-cloud page and the playback
+    // dialog, and has the playback worker cache the file.
+    // With autoPlay the replay starts by itself once revolutions are cached.
+    void startPlayback(const QString& filename, bool autoPlay = false);
+    Dialog_Playback* playbackDialog() const;
+    PlaybackProc* playbackWorker() const { return m_playback; }
+    // The revolution on screen, live or played back (empty before the first).
+    const std::vector<RawData>& shownRevolution() const { return m_shownRevolution; }
+    // Writes the shown revolution as CSV or PLY; on failure *error says why
+    // and nothing is left behind.
+    bool exportRevolutionTo(const QString& path, bool ply, QString* error);
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -140,6 +159,9 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    void recv_CacheData(CachedRevolutions data, float progress);
+    // Asks for a file and writes the revolution on screen to it (CSV or PLY).
+    void exportRevolution();
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
@@ -174,6 +196,17 @@ private:
     // Pages written alongside this window; see the marked section in the .cpp.
     void buildPeerPages();
     void connectPeerPages();
+    void createPlayback();
+    void connectPlayback();
+    void showPlaybackRevolution(std::vector<RawData> revolution);
+    void rememberShownRevolution(const std::vector<RawData>& revolution);
+    void closePlayback();
+    // The parameter and configuration pages (mainpage_params.cpp).
+    void buildParamPages();
+    void connectParamPages();
+    void showBlockOnParamPages();
+    void applyModelToParamPages(bool zones, bool io, int direction);
+    void finishZoneImport(bool written);
     // The algorithm box page and its status datagrams (mainpage_box.cpp).
     void connectBoxPage();
     void handleBoxStatus(const QByteArray& data);
@@ -195,7 +228,9 @@ private:
     void handleLinkCommand(const QByteArray& data);
     void setDeviceButtonsVisible(bool visible);
     void reloadZonePages();
-    void exportParams(const QString& startDir, const ZoneDef* image);
+    // Asks for a file and writes the block (and `image` when given) to it;
+    // `rememberPath` stores the choice as the next export's starting point.
+    void exportParams(const QString& startDir, const ZoneDef* image, bool rememberPath = false);
 
     Ui::MainPage* ui;
     std::array<QThread*, 3> m_threads{};  // 0 command sender, 1 playback, 2 firmware
@@ -209,17 +244,24 @@ private:
     // ---- pages (null until written; the side-bar button stays hidden)
     QVector<PageEntry> m_pages;
     Page_Main* m_pageMain = nullptr;
-    QWidget* m_pageInfo = nullptr;
+    Page_Info* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
     Page_Box* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
-    QWidget* m_pageConfig = nullptr;
+    Page_Config* m_pageConfig = nullptr;
     Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
 
     // ---- workers
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    PlaybackProc* m_playback = nullptr;  // lives on m_threads[1], deleted there
+
+    // ---- playback
+    QPointer<Dialog_Playback> m_playbackDialog;
+    int m_playbackRuns = 0;  // files handed to the playback worker so far
+    std::vector<RawData> m_shownRevolution;
+    QString m_exportDir;
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
     bool m_boxWorkerStarted = false;
 

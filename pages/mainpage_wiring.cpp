@@ -34,6 +34,8 @@ void MainPage::createWorkers() {
 
     m_heartbeat = new HeartBeatProc(kHeartbeatPort);
     m_heartbeat->start();
+
+    createPlayback();
 }
 
 void MainPage::connectWorkers() {
@@ -76,8 +78,7 @@ void MainPage::connectWorkers() {
     connect(m_firmware, &FirmwareUpdateProc::sig_finish, this, &MainPage::recv_upgradeFinish);
     connect(m_firmware, &FirmwareUpdateProc::sig_progress, this, &MainPage::recv_progress);
 
-    // Playback (sig_PlayBackFileName, sig_isplayback, sig_CacheData,
-    // sig_playback) connects here once its worker exists; it gets m_threads[1].
+    connectPlayback();
 }
 
 void MainPage::showAdminPage() {
