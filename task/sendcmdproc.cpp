@@ -479,7 +479,7 @@ void SendCmdProc::recv_cmd(int mode, QString cmd) {
     else
         return;
     // Untracked: whatever the scanner answers shows as a reply text.
-    emit sig_cmdOutcome(m_link == LinkKind::Uart ? 0 : mode, cmd, CmdSent);
+    emit sig_cmdOutcome(m_kind == LinkKind::Uart ? 0 : mode, cmd, CmdSent);
 }
 
 void SendCmdProc::recv_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len,
