@@ -15,6 +15,7 @@
 
 #include "algorithmboxproc.h"
 #include "box_protocol.h"
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "heartbeatproc.h"
 #include "network_arg.h"
@@ -139,13 +140,16 @@ public:
     AlgorithmBoxProc& worker() { return *m_worker; }
 
     // Sends `cmd` and waits for the reply of `kind`; its body, or false.
-    bool ask(const std::string& cmd, int kind, std::string& body, int ms = kReplyMs) {
+    // *sent tells whether the command left at all.
+    bool ask(const std::string& cmd, int kind, std::string& body, bool* sent = nullptr) {
         m_messages.clear();
-        if (m_worker->sendBoxCommand(0x75, QString::fromStdString(cmd)) < 0) {
+        const bool out = m_worker->sendBoxCommand(0x75, QString::fromStdString(cmd)) >= 0;
+        if (sent) *sent = out;
+        if (!out) {
             printError(kCommand, "cannot send " + cmd);
             return false;
         }
-        return waitFor(kind, body, ms);
+        return waitFor(kind, body, kReplyMs);
     }
 
     bool waitFor(int kind, std::string& body, int ms) {
@@ -208,6 +212,18 @@ int runGet(const std::string& box, BoxLink& link) {
     return ExitOk;
 }
 
+// Sends a change to the box and puts it on the audit trail with the box's answer.
+bool askChange(BoxLink& link, const std::string& box, const std::string& cmd, int kind, std::string& reply) {
+    bool sent = false;
+    const bool answered = link.ask(cmd, kind, reply, &sent);
+    if (!sent) return false;  // nothing reached the box
+    AuditRecord record = boxAuditRecord(box, kBoxCommandPort, cmd);
+    record.outcome = QLatin1String(answered ? audit::kAccepted : audit::kNoAnswer);
+    if (answered) record.detail = QString::fromStdString(reply);
+    recordAudit(kCommand, record);
+    return answered;
+}
+
 int runAddDel(bool add, const std::vector<std::string>& pos, BoxLink& link) {
     const int io = pos[1] == "A" || pos[1] == "a" ? 0 : 1;
     std::vector<BoxScannerEntry> entries;
@@ -233,7 +249,7 @@ int runAddDel(bool add, const std::vector<std::string>& pos, BoxLink& link) {
     }
     const std::string cmd = add ? box_cmd_add(entries) : box_cmd_del(entries);
     std::string reply;
-    if (!link.ask(cmd, add ? BoxReplyAdd : BoxReplyDel, reply)) return silent(cmd);
+    if (!askChange(link, pos[0], cmd, add ? BoxReplyAdd : BoxReplyDel, reply)) return silent(cmd);
     std::printf("%s\n", reply.c_str());
     return ExitOk;
 }
@@ -241,7 +257,7 @@ int runAddDel(bool add, const std::vector<std::string>& pos, BoxLink& link) {
 int runNet(const std::vector<std::string>& pos, BoxLink& link) {
     const std::string cmd = box_cmd_net(pos[1], pos[2], pos[3]);
     std::string reply, reboot;
-    if (!link.ask(cmd, BoxReplyNet, reply)) return silent(cmd);
+    if (!askChange(link, pos[0], cmd, BoxReplyNet, reply)) return silent(cmd);
     std::printf("%s\n", reply.c_str());
     // The box says it restarts; its status datagrams carry the new address after that.
     if (link.waitFor(BoxReplyReboot, reboot, kRebootWaitMs)) std::printf("%s\n", reboot.c_str());
@@ -251,9 +267,18 @@ int runNet(const std::vector<std::string>& pos, BoxLink& link) {
 int runUpgrade(const std::vector<std::string>& pos, BoxLink& link) {
     link.worker().requestUpgrade(QString::fromStdString(pos[0]), QString::fromStdString(pos[1]));
     std::string result;
-    if (!link.waitFor(BoxReplyFirmware, result, kUpgradeMs)) return silent("the upgrade");
+    const bool ended = link.waitFor(BoxReplyFirmware, result, kUpgradeMs);
+    const bool ok = ended && result == "firmware upgrade OK!";
+    // On the audit trail whatever the result: a failed upgrade may have changed the box too.
+    const QString file = QString::fromStdString(pos[1]);
+    AuditRecord record = boxAuditRecord(pos[0], kBoxCommandPort, QFileInfo(file).fileName().toStdString());
+    record.imageCrc = audit_firmware_crc(file);
+    record.outcome = QLatin1String(ended ? (ok ? audit::kSucceeded : audit::kFailed) : audit::kNoAnswer);
+    record.detail = QString::fromStdString(result);
+    recordAudit(kCommand, record);
+    if (!ended) return silent("the upgrade");
     std::printf("%s\n", result.c_str());
-    return result == "firmware upgrade OK!" ? ExitOk : ExitFailure;
+    return ok ? ExitOk : ExitFailure;
 }
 
 }  // namespace

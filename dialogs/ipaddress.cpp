@@ -60,7 +60,9 @@ void IPAddress::focusField(int index) {
 
 void IPAddress::textChanged(const QString& text) {
     const int index = indexOf(sender());
-    if (index >= 0 && text.size() == 3) {
+    // Only typing moves on: an address shown by setValue (a reply from the
+    // box) must not pull the focus away from wherever the operator works.
+    if (index >= 0 && text.size() == 3 && !m_showingValue) {
         const int value = text.toInt();
         if (value >= 100 && value <= 255) focusField(index + 1);
     }
@@ -74,7 +76,9 @@ void IPAddress::setValue(const QString& text) {
     if (!address.match(text).hasMatch() || text == m_ip) return;
     m_ip = text;
     const QStringList parts = text.split(QLatin1Char('.'));
+    m_showingValue = true;
     for (int i = 0; i < 4; ++i) m_fields[size_t(i)]->setText(parts[i]);
+    m_showingValue = false;
 }
 
 void IPAddress::clear() {

@@ -28,7 +28,7 @@ public slots:
     // Runs for every edit of one of the four fields.
     void textChanged(const QString& text);
     // Shows a whole address; anything that is not a complete IPv4 address,
-    // or the address already shown, changes nothing.
+    // or the address already shown, changes nothing. The focus stays put.
     void setValue(const QString& text);
     // Empties the four fields and gives the focus to the first.
     void clear();
@@ -42,4 +42,5 @@ private:
 
     std::array<QLineEdit*, 4> m_fields{};
     QString m_ip;
+    bool m_showingValue = false;  // setValue is writing the fields
 };

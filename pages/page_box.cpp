@@ -16,6 +16,7 @@
 #include <memory>
 
 #include "algorithmboxproc.h"
+#include "audit_writer.h"
 #include "box_protocol.h"
 #include "network_arg.h"
 #include "transport.h"
@@ -76,10 +77,17 @@ Page_Box::Page_Box(QWidget* parent)
     ui->gridLayout_status->setColumnStretch(3, 1);
     m_checkTimer.setInterval(kCheckIntervalMs);
     connect(&m_checkTimer, &QTimer::timeout, this, &Page_Box::recv_autocheck);
+    m_changeTimer.setInterval(1000);
+    connect(&m_changeTimer, &QTimer::timeout, this, [this] { auditUnanswered(kChangeReplyMs); });
 }
 
 Page_Box::~Page_Box() {
     if (m_pingThread) m_pingThread->wait();
+    // Sent but not yet answered: the box may have taken them all the same.
+    for (PendingChange& change : m_pendingChanges) {
+        change.record.outcome = QLatin1String(audit::kSent);
+        audit_post(change.record);
+    }
     // The worker's thread must end before its object goes.
     if (m_worker) {
         m_worker->stop();
@@ -120,17 +128,74 @@ void Page_Box::startBoxWorker() {
     if (!m_selected.isEmpty()) worker->setBoxAddress(m_selected);
     connect(worker, &QThread::finished, worker, &QObject::deleteLater);
     connect(worker, &AlgorithmBoxProc::sig_BoxMSG, this, &Page_Box::recv_BoxMSG);
+    connect(worker, &AlgorithmBoxProc::sig_upgradeFinished, this,
+            [this](QString, bool ok) { auditUpgrade(ok); });
     m_worker = worker;
     worker->start();
 }
 
 void Page_Box::send(const QString& cmd) {
     if (!m_worker) return;
-    m_worker->sendBoxCommand(kBoxMode, cmd);
+    const int sn = m_worker->sendBoxCommand(kBoxMode, cmd);
+    const int replyKind = box_change_reply_kind(cmd.toStdString());
+    if (replyKind == BoxReplyNone) return;
+    if (sn < 0) {
+        // Never left this computer: nothing on the box changed.
+        qDebug() << "Page_Box: change not sent" << cmd;
+        return;
+    }
+    m_pendingChanges.push_back({replyKind, QDateTime::currentMSecsSinceEpoch(), auditRecord(cmd)});
+    if (!m_changeTimer.isActive()) m_changeTimer.start();
+}
+
+// ---------------------------------------------------------------- audit trail
+
+AuditRecord Page_Box::auditRecord(const QString& command) const {
+    AuditRecord r = box_audit_record(m_worker ? m_worker->boxAddress() : m_selected, m_boxPort, command);
+    r.program = QStringLiteral("vantrel");
+    r.level = m_rightLevel;
+    return r;
+}
+
+void Page_Box::auditReply(int kind, const QString& body) {
+    // The box answers in the order it was asked: the oldest change of this kind.
+    const auto it = std::find_if(m_pendingChanges.begin(), m_pendingChanges.end(),
+                                 [kind](const PendingChange& c) { return c.replyKind == kind; });
+    if (it == m_pendingChanges.end()) return;  // a late reply, already recorded as unanswered
+    AuditRecord r = it->record;
+    m_pendingChanges.erase(it);
+    r.outcome = QLatin1String(audit::kAccepted);
+    r.detail = body;
+    audit_post(r);
+}
+
+void Page_Box::auditUnanswered(qint64 olderThanMs) {
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    for (auto it = m_pendingChanges.begin(); it != m_pendingChanges.end();) {
+        if (now - it->sentAt < olderThanMs) {
+            ++it;
+            continue;
+        }
+        AuditRecord r = it->record;
+        r.outcome = QLatin1String(audit::kNoAnswer);
+        audit_post(r);
+        it = m_pendingChanges.erase(it);
+    }
+    if (m_pendingChanges.empty()) m_changeTimer.stop();
+}
+
+void Page_Box::auditUpgrade(bool ok) {
+    if (!m_pendingUpgrade) return;
+    AuditRecord r = *m_pendingUpgrade;
+    m_pendingUpgrade.reset();
+    r.outcome = QLatin1String(ok ? audit::kSucceeded : audit::kFailed);
+    r.detail = ok ? QStringLiteral("firmware upgrade OK!") : QStringLiteral("firmware upgrade NG!");
+    audit_post(r);
 }
 
 void Page_Box::recv_BoxMSG(QString ip, int type, QString info) {
     qDebug() << "Page_Box::recv_BoxMSG" << ip << type << info;
+    if (type == BoxReplyAdd || type == BoxReplyDel || type == BoxReplyNet) auditReply(type, info);
     switch (type) {
         case BoxReplyReboot:
             showBox(tr("warm"), tr("algorithm box is reboot!"));
@@ -484,6 +549,9 @@ void Page_Box::on_pb_upgrade_clicked() {
         return;
     }
     if (!m_worker) return;
+    // The worker upgrades the box it last talked to, whatever the IP field says.
+    m_pendingUpgrade = auditRecord(QFileInfo(path).fileName());
+    m_pendingUpgrade->imageCrc = audit_firmware_crc(path);
     m_worker->requestUpgrade(ui->ipaddress_ip->text(), path);
     emit sig_wait(true);
 }

@@ -15,6 +15,11 @@
 // page calls its thread-safe command methods directly and gets the replies
 // through the queued sig_BoxMSG. The reachability check of a new box address
 // runs on a short-lived thread of its own.
+//
+// Every change the operator makes to a box (LSADD, LSDEL, LSNET, an upgrade)
+// goes on the audit trail with the box's answer: "accepted" when its reply
+// comes, "no answer" when none comes within kChangeReplyMs, the upgrade's
+// result when it ends.
 
 #include <QByteArray>
 #include <QHash>
@@ -26,8 +31,12 @@
 #include <QVector>
 #include <QWidget>
 #include <functional>
+#include <optional>
+#include <vector>
 
 #include "algorithmboxproc.h"
+#include "audit_log.h"
+#include "right_level.h"
 
 class QLabel;
 class QListWidgetItem;
@@ -38,7 +47,7 @@ namespace Ui {
 class Page_Box;
 }
 
-class Page_Box : public QWidget {
+class Page_Box : public QWidget, public RightLevelReceiver {
     Q_OBJECT
 
 public:
@@ -47,6 +56,9 @@ public:
     static constexpr int kStaleMs = 3000;
     // How long the occupied-address check waits for an echo reply.
     static constexpr int kPingTimeoutMs = 1000;
+    // How long a change waits for the box's reply before it is put on the
+    // audit trail as unanswered.
+    static constexpr int kChangeReplyMs = 3000;
 
     explicit Page_Box(QWidget* parent = nullptr);
     ~Page_Box() override;
@@ -63,6 +75,8 @@ public:
     // The worker's local port and the boxes' command port (tests only;
     // both 6666 in the program). Take effect at the next startBoxWorker().
     void setWorkerPorts(int localPort, int boxPort);
+    // The operator's right level, for the audit trail.
+    void setRightLevel(int level) override { m_rightLevel = level; }
 
 public slots:
     void recv_BoxMSG(QString ip, int type, QString info);
@@ -107,6 +121,12 @@ private:
     // Validates port io's table and sends its additions (add) or removals.
     bool setLidarINI(int io, bool add);
     void finishSetBox(const QString& ip, bool answered);
+    // Audit trail: a record for a change of the current box, a reply that
+    // confirms a pending change, changes left unanswered too long.
+    AuditRecord auditRecord(const QString& command) const;
+    void auditReply(int kind, const QString& body);
+    void auditUnanswered(qint64 olderThanMs);
+    void auditUpgrade(bool ok);
 
     QStandardItemModel* portModel(int io) const;
     QStringList& portList(int io) { return io ? m_listB : m_listA; }
@@ -135,4 +155,14 @@ private:
     QVector<QLabel*> m_indicators;
     QTimer m_checkTimer;
     QThread* m_pingThread = nullptr;
+
+    struct PendingChange {
+        int replyKind;
+        qint64 sentAt;  // ms since the epoch
+        AuditRecord record;
+    };
+    std::vector<PendingChange> m_pendingChanges;  // sent, waiting for the box's reply
+    QTimer m_changeTimer;
+    std::optional<AuditRecord> m_pendingUpgrade;
+    int m_rightLevel = 0;
 };

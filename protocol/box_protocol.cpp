@@ -147,6 +147,14 @@ std::vector<uint8_t> encode_box_reply(uint16_t sn, std::string_view body) {
     return encode_command_frame(kBoxReplyCode, sn, body);
 }
 
+int box_change_reply_kind(std::string_view command) {
+    for (const auto& p : kReplyPrefixes) {
+        const bool change = p.kind == BoxReplyAdd || p.kind == BoxReplyDel || p.kind == BoxReplyNet;
+        if (change && command.compare(0, 6, p.prefix) == 0) return p.kind;
+    }
+    return BoxReplyNone;
+}
+
 std::string box_hex_text(const uint8_t* data, size_t len) {
     if (data == nullptr || len <= kLogThreshold) return {};
     std::string text;

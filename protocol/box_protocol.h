@@ -104,6 +104,10 @@ int classify_box_reply(const uint8_t* data, size_t len, BoxReply& out);
 // The reply frame a box sends for `body` (the simulator's counterpart).
 std::vector<uint8_t> encode_box_reply(uint16_t sn, std::string_view body);
 
+// The reply kind that confirms a command changing the box ("LSADD:",
+// "LSDEL:", "LSNET:"), or BoxReplyNone for a command that only reads.
+int box_change_reply_kind(std::string_view command);
+
 // "%s%.2x" per byte: the log line of a datagram that is not understood.
 std::string box_hex_text(const uint8_t* data, size_t len);
 

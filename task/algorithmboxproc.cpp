@@ -46,6 +46,15 @@ bool upgradeOverSocket(int sock, const std::string& ip, int port, const std::str
 
 }  // namespace
 
+AuditRecord box_audit_record(const QString& box, int port, const QString& command) {
+    AuditRecord r;
+    r.address = QStringLiteral("%1:%2").arg(box).arg(port);
+    r.link = QStringLiteral("BOX");
+    r.operation = QLatin1String(audit::kBoxChange);
+    r.command = command;
+    return r;
+}
+
 AlgorithmBoxProc::AlgorithmBoxProc(int localPort, QObject* parent)
     : QThread(parent), m_localPort(localPort), m_upgrade(upgradeOverSocket) {
     setObjectName(QStringLiteral("AlgorithmBoxProc"));
@@ -164,5 +173,6 @@ void AlgorithmBoxProc::runUpgrade(int sock) {
         ok = upgrade(sock, address.toStdString(), m_boxPort, QFile::encodeName(path).toStdString());
     }
     RECV_TRACE("AlgorithmBoxProc::runUpgrade") << address << path << (ok ? "OK" : "NG");
+    emit sig_upgradeFinished(address, ok);
     emit sig_BoxMSG(address, 7, ok ? tr("firmware upgrade OK!") : tr("firmware upgrade NG!"));
 }

@@ -16,7 +16,12 @@
 #include <mutex>
 #include <string>
 
+#include "audit_log.h"
 #include "box_protocol.h"
+
+// The audit record of a change made to the box at box:port (link "BOX",
+// operation "box change"); the caller adds program, level and outcome.
+AuditRecord box_audit_record(const QString& box, int port, const QString& command);
 
 class AlgorithmBoxProc : public QThread {
     Q_OBJECT
@@ -54,6 +59,8 @@ signals:
     // A reply kind (1-6, 8) with its body text; 7 with the upgrade result;
     // -1 with "open BOXPORT failed!".
     void sig_BoxMSG(QString ip, int type, QString info);
+    // The end of an upgrade, just before its type 7 sig_BoxMSG.
+    void sig_upgradeFinished(QString ip, bool ok);
 
 protected:
     void run() override;

@@ -10,6 +10,7 @@
 #include <nlohmann/json.hpp>
 #include <set>
 
+#include "audit_log.h"
 #include "box_peer.h"
 #include "box_sim.h"
 #include "cli_run.h"
@@ -105,6 +106,21 @@ TEST(CliBox, CommandsReachAnIndependentBoxByteForByte) {
         sequenceNumbers.insert(got[i].sn);
     }
     EXPECT_GT(sequenceNumbers.size(), 1u) << "every command draws a sequence number of its own";
+
+    // The three changes, not the reads, are on the audit trail with the box's answers.
+    std::vector<std::string> changes;
+    for (const QString& line : runCli({"audit"}).out.split('\n', Qt::SkipEmptyParts)) {
+        const json a = json::parse(line.toStdString(), nullptr, false);
+        if (a.is_discarded() || a.value("address", "") != "127.0.0.52:6666") continue;
+        EXPECT_EQ(a["link"], "BOX");
+        EXPECT_EQ(a["operation"], "box change");
+        EXPECT_EQ(a["program"], "vantrel-cli");
+        changes.push_back(a["command"].get<std::string>() + " " + a["outcome"].get<std::string>() + " " +
+                          a["detail"].get<std::string>());
+    }
+    EXPECT_EQ(changes, std::vector<std::string>({"LSADD:10.0.0.2 2368 0|10.0.0.3 3000 0 accepted LSADD:OK",
+                                                 "LSDEL:192.168.158.11 2369 1 accepted LSDEL:OK",
+                                                 "LSNET:10.9.8.7 255.255.255.0 10.9.8.1 accepted LSNET:OK"}));
 }
 
 TEST(CliBox, SilentBoxIsExitFourAndBadArgumentsSendNothing) {
@@ -162,6 +178,12 @@ TEST(CliBox, UpgradeReachesTheSimulatedBoxIntact) {
     QFile out(o.firmwareOut);
     ASSERT_TRUE(out.open(QIODevice::ReadOnly));
     EXPECT_EQ(out.readAll(), QByteArray(reinterpret_cast<const char*>(payload.data()), int(payload.size())));
+    const QString trail = runCli({"audit"}).out;
+    const json a = lineWith(trail, "address", "127.0.0.54:6666");
+    ASSERT_FALSE(a.is_discarded()) << trail.toStdString();
+    EXPECT_EQ(a["command"], "box.bin");
+    EXPECT_EQ(a["outcome"], "succeeded");
+    EXPECT_EQ(a["imageCrc"], audit_crc_text(*audit_firmware_crc(file)).toStdString());
 }
 
 TEST(CliDiscover, AddressesClaimedTwiceAreListedAsConflicts) {

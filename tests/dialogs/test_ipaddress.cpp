@@ -79,6 +79,7 @@ TEST_F(IpEditor, SetValueTakesOnlyCompleteAddresses) {
     EXPECT_EQ(fields[3]->text(), "5");
     editor.setValue("192.168.1.200");
     EXPECT_EQ(editor.text(), "192.168.1.200");
+    EXPECT_EQ(focused(), fields[0]) << "an address shown, not typed, leaves the focus where it was";
 }
 
 TEST_F(IpEditor, ClearEmptiesAndFocusesTheFirstField) {

@@ -2,6 +2,7 @@
 // and status grid from status datagrams, the stale rule, the scanner lists and
 // their checks, the new-address rules, and the upgrade. Status datagrams are
 // handed to the page as the main window does; commands travel over UDP.
+// Every change the page makes lands on a scratch audit trail.
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include "audit_writer.h"
 #include "box_peer.h"
 #include "box_sim.h"
 #include "firmware_image.h"
@@ -45,6 +47,7 @@ QByteArray status(const std::string& ip, size_t size = 312) {
 class BoxPage : public ::testing::Test {
 protected:
     void SetUp() override {
+        audit_set_directory(dir.filePath("trail"));
         page.setWorkerPorts(0, kBoxCommandPort);
         page.resize(1100, 640);
         page.show();
@@ -53,6 +56,24 @@ protected:
         portA = page.findChild<QTableView*>("tableView_after");
         portB = page.findChild<QTableView*>("tableView_after2");
         ASSERT_TRUE(list && before && portA && portB);
+    }
+    void TearDown() override {
+        audit_flush();
+        audit_set_directory({});
+    }
+
+    // The box changes on the trail so far, oldest first, as "command outcome".
+    static QStringList boxChanges(const QString& address) {
+        EXPECT_TRUE(audit_flush());
+        QStringList out;
+        for (const AuditRecord& r : read_audit_log(audit_file_path()).records) {
+            if (r.operation != audit::kBoxChange) continue;
+            EXPECT_EQ(r.link, "BOX");
+            EXPECT_EQ(r.address, address);
+            EXPECT_EQ(r.program, "vantrel");
+            out << r.command + ' ' + r.outcome;
+        }
+        return out;
     }
 
     // Starts a simulated box at `ip` with one scanner on each port.
@@ -177,6 +198,25 @@ TEST_F(BoxPage, RowsMovedToAPortAreAddedAndMovedBackAreRemoved) {
     ASSERT_TRUE(testsupport::waitUntil([&] { return rows(portA).isEmpty() && box->scanners().size() == 2; },
                                        kWaitMs));
     EXPECT_EQ(rows(before), QStringList{"192.168.158.10:2368"});
+    ASSERT_TRUE(testsupport::waitUntil([&] { return boxChanges("127.0.0.32:6666").size() == 2; }, kWaitMs));
+    EXPECT_EQ(boxChanges("127.0.0.32:6666"),
+              QStringList({"LSADD:10.0.0.2 2368 1 accepted", "LSDEL:192.168.158.10 2368 0 accepted"}));
+}
+
+TEST_F(BoxPage, AChangeTheBoxNeverAnswersIsAuditedAsUnanswered) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    page.startBoxWorker();
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return page.worker() && page.worker()->boundPort() > 0; }, kWaitMs));
+    page.showBoxStatus(status("127.0.0.36"));  // nothing listens there
+    clickItem(0);
+    auto* model = qobject_cast<QStandardItemModel*>(before->model());
+    model->appendRow(new QStandardItem("10.0.0.9:2368"));
+    clickRow(before, 0);
+    press("pb_input");
+    EXPECT_TRUE(boxChanges("127.0.0.36:6666").isEmpty()) << "still waiting for the reply";
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !boxChanges("127.0.0.36:6666").isEmpty(); }, kWaitMs));
+    EXPECT_EQ(boxChanges("127.0.0.36:6666"), QStringList{"LSADD:10.0.0.9 2368 0 no answer"});
 }
 
 TEST_F(BoxPage, RefusedRowsSendNothingAndGoBackToBeCorrected) {
@@ -251,6 +291,9 @@ TEST_F(BoxPage, NewAddressIsCheckedBeforeTheBoxIsTold) {
     EXPECT_EQ(list->count(), 0) << "the box is listed again with its next status datagram";
     page.showBoxStatus(status("10.20.30.40"));
     EXPECT_EQ(list->item(0)->text(), "10.20.30.40");
+    EXPECT_EQ(boxChanges("127.0.0.34:6666"),
+              QStringList{"LSNET:10.20.30.40 255.255.255.0 127.0.0.1 accepted"})
+        << "refused addresses never reach the box";
 }
 
 TEST_F(BoxPage, UpgradeShowsTheWaitDialogAndItsResult) {
@@ -279,4 +322,8 @@ TEST_F(BoxPage, UpgradeShowsTheWaitDialogAndItsResult) {
     ASSERT_EQ(wait.count(), 2);
     EXPECT_FALSE(wait.at(1).at(0).toBool());
     EXPECT_EQ(box->firmwareImagesAccepted(), 1);
+    EXPECT_EQ(boxChanges("127.0.0.35:6666"), QStringList{"box.bin succeeded"});
+    const AuditRecord last = read_audit_log(audit_file_path()).records.back();
+    EXPECT_EQ(last.imageCrc, audit_firmware_crc(dir.filePath("box.bin")));
+    EXPECT_TRUE(last.imageCrc.has_value());
 }
