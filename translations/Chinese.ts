@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AlgorithmBoxProc</name>
+    <message>
+        <source>open BOXPORT failed!</source>
+        <translation>打开算法盒端口失败！</translation>
+    </message>
+    <message>
+        <source>firmware upgrade OK!</source>
+        <translation>固件升级成功！</translation>
+    </message>
+    <message>
+        <source>firmware upgrade NG!</source>
+        <translation>固件升级失败！</translation>
+    </message>
+</context>
+<context>
     <name>BGraphicsItem</name>
     <message>
         <source>refresh</source>
@@ -286,6 +301,109 @@
     <message>
         <source>Progress bar</source>
         <translation>进度条</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_WhatIf</name>
+    <message>
+        <source>Checking %1 against the zones...</source>
+        <translation>正在用防区检查 %1...</translation>
+    </message>
+    <message>
+        <source>The check was cancelled.</source>
+        <translation>检查已取消。</translation>
+    </message>
+    <message>
+        <source>The recording %1 cannot be read.</source>
+        <translation>无法读取录制文件 %1。</translation>
+    </message>
+    <message>
+        <source>The playback file cannot exceed 50MB!</source>
+        <translation>回放文件不能超过50MB！</translation>
+    </message>
+    <message>
+        <source>The zone list cannot be converted: %1</source>
+        <translation>防区列表无法转换：%1</translation>
+    </message>
+    <message>
+        <source>no revolutions in %1</source>
+        <translation>%1 中没有任何一圈数据</translation>
+    </message>
+    <message>
+        <source>observation</source>
+        <translation>观察</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>警戒</translation>
+    </message>
+    <message>
+        <source>alarm</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>never</source>
+        <translation>从未</translation>
+    </message>
+    <message>
+        <source>revolution %1</source>
+        <translation>第 %1 圈</translation>
+    </message>
+    <message>
+        <source>%1: %2 revolutions checked, %3 revolutions in a row of %4 points or more make an alarm.</source>
+        <translation>%1：已检查 %2 圈，连续 %3 圈且每圈 %4 个点及以上即报警。</translation>
+    </message>
+    <message>
+        <source>Zone what-if</source>
+        <translation>防区假设检验</translation>
+    </message>
+    <message>
+        <source>Points for a trigger (F):</source>
+        <translation>触发点数 (F):</translation>
+    </message>
+    <message>
+        <source>Revolutions in a row for an alarm (C):</source>
+        <translation>报警所需连续圈数 (C):</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>运行</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>Zone</source>
+        <translation>防区</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>Revolutions triggered</source>
+        <translation>触发圈数</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>报警次数</translation>
+    </message>
+    <message>
+        <source>First trigger</source>
+        <translation>首次触发</translation>
+    </message>
+    <message>
+        <source>First alarm</source>
+        <translation>首次报警</translation>
+    </message>
+    <message>
+        <source>Points inside</source>
+        <translation>区域内点数</translation>
     </message>
 </context>
 <context>
@@ -663,6 +781,14 @@
         <source>The audit trail cannot be written: %1</source>
         <translation>无法写入审计记录：%1</translation>
     </message>
+    <message>
+        <source>No playback file is loaded: open a recording with the playback button first.</source>
+        <translation>未加载回放文件：请先用回放按钮打开录制文件。</translation>
+    </message>
+    <message>
+        <source>The working zone list is empty: read, import or draw zones first.</source>
+        <translation>当前防区列表为空：请先读取、导入或绘制防区。</translation>
+    </message>
 </context>
 <context>
     <name>Page_Admin</name>
@@ -721,6 +847,157 @@
     <message>
         <source>Generate bin OK</source>
         <translation>生成 bin 文件成功</translation>
+    </message>
+</context>
+<context>
+    <name>Page_Box</name>
+    <message>
+        <source>Algorithm Box</source>
+        <translation>算法盒</translation>
+    </message>
+    <message>
+        <source>Lidar Status</source>
+        <translation>雷达状态</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>网络</translation>
+    </message>
+    <message>
+        <source>IP:</source>
+        <translation>IP:</translation>
+    </message>
+    <message>
+        <source>mask:</source>
+        <translation>掩码:</translation>
+    </message>
+    <message>
+        <source>gateway:</source>
+        <translation>网关:</translation>
+    </message>
+    <message>
+        <source>Get</source>
+        <translation>获取</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Lidar Config</source>
+        <translation>雷达配置</translation>
+    </message>
+    <message>
+        <source>Lidars</source>
+        <translation>雷达</translation>
+    </message>
+    <message>
+        <source>Port A</source>
+        <translation>端口 A</translation>
+    </message>
+    <message>
+        <source>Port B</source>
+        <translation>端口 B</translation>
+    </message>
+    <message>
+        <source>&gt;&gt;</source>
+        <translation>&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;&lt;</source>
+        <translation>&lt;&lt;</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>添加</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>Version and Upgrade</source>
+        <translation>版本与升级</translation>
+    </message>
+    <message>
+        <source>Version:</source>
+        <translation>版本:</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>读取</translation>
+    </message>
+    <message>
+        <source>File:</source>
+        <translation>文件:</translation>
+    </message>
+    <message>
+        <source>Choose</source>
+        <translation>选择</translation>
+    </message>
+    <message>
+        <source>Upgrade</source>
+        <translation>升级</translation>
+    </message>
+    <message>
+        <source>ip:port</source>
+        <translation>ip:端口</translation>
+    </message>
+    <message>
+        <source>warm</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>algorithm box is reboot!</source>
+        <translation>算法盒正在重启！</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>错误</translation>
+    </message>
+    <message>
+        <source>Another device announces this address too</source>
+        <translation>另一台设备也声明了此地址</translation>
+    </message>
+    <message>
+        <source>Please enter a complete IP address, mask and gateway</source>
+        <translation>请输入完整的IP地址、掩码和网关</translation>
+    </message>
+    <message>
+        <source>IP is occupied, please reset</source>
+        <translation>IP已被占用，请重新设置</translation>
+    </message>
+    <message>
+        <source>please edit!</source>
+        <translation>请编辑！</translation>
+    </message>
+    <message>
+        <source>Configuration already exists, please add it again</source>
+        <translation>配置已存在，请重新添加</translation>
+    </message>
+    <message>
+        <source>add lidar config failed:format error,row:%1</source>
+        <translation>添加雷达配置失败:格式错误,行:%1</translation>
+    </message>
+    <message>
+        <source>add lidar config failed:ip format error,row:%1</source>
+        <translation>添加雷达配置失败:IP格式错误,行:%1</translation>
+    </message>
+    <message>
+        <source>add lidar config failed:port range error,row:%1</source>
+        <translation>添加雷达配置失败:端口范围错误,行:%1</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>打开文件</translation>
+    </message>
+    <message>
+        <source>box firmware file (*.bin)</source>
+        <translation>算法盒固件文件 (*.bin)</translation>
+    </message>
+    <message>
+        <source>%1 is not exist!</source>
+        <translation>%1 不存在！</translation>
     </message>
 </context>
 <context>
@@ -1035,6 +1312,18 @@
     <message>
         <source>Currently connected to the serial port, refreshing will disconnect the serial port connection. Do you want to continue?</source>
         <translation>当前已连接串口，刷新将断开串口连接。是否继续？</translation>
+    </message>
+    <message>
+        <source>an algorithm box</source>
+        <translation>算法盒</translation>
+    </message>
+    <message>
+        <source>This address is claimed by more than one device: %1</source>
+        <translation>此地址被多台设备声明：%1</translation>
+    </message>
+    <message>
+        <source>Address conflict: %1 claimed by more than one device</source>
+        <translation>地址冲突：%1 被多台设备声明</translation>
     </message>
 </context>
 <context>
@@ -1906,6 +2195,22 @@
     <message>
         <source>Maximum distance of graphic drawing cannot exceed 40 meters!</source>
         <translation>图形绘制的最大距离不能超过40米！</translation>
+    </message>
+    <message>
+        <source>Export revolution…</source>
+        <translation>导出一圈数据…</translation>
+    </message>
+    <message>
+        <source>Write the revolution on screen, live or played back, as CSV or PLY</source>
+        <translation>将屏幕上的一圈数据（实时或回放）写为 CSV 或 PLY 文件</translation>
+    </message>
+    <message>
+        <source>Zone what-if…</source>
+        <translation>防区假设检验…</translation>
+    </message>
+    <message>
+        <source>Check the playback file against the working zone list</source>
+        <translation>用当前防区列表检查回放文件</translation>
     </message>
 </context>
 <context>

@@ -2,6 +2,21 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_US">
 <context>
+    <name>AlgorithmBoxProc</name>
+    <message>
+        <source>open BOXPORT failed!</source>
+        <translation>open BOXPORT failed!</translation>
+    </message>
+    <message>
+        <source>firmware upgrade OK!</source>
+        <translation>firmware upgrade OK!</translation>
+    </message>
+    <message>
+        <source>firmware upgrade NG!</source>
+        <translation>firmware upgrade NG!</translation>
+    </message>
+</context>
+<context>
     <name>BGraphicsItem</name>
     <message>
         <source>refresh</source>
@@ -288,6 +303,109 @@
     <message>
         <source>Progress bar</source>
         <translation>Progress bar</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_WhatIf</name>
+    <message>
+        <source>Checking %1 against the zones...</source>
+        <translation>Checking %1 against the zones...</translation>
+    </message>
+    <message>
+        <source>The check was cancelled.</source>
+        <translation>The check was cancelled.</translation>
+    </message>
+    <message>
+        <source>The recording %1 cannot be read.</source>
+        <translation>The recording %1 cannot be read.</translation>
+    </message>
+    <message>
+        <source>The playback file cannot exceed 50MB!</source>
+        <translation>The playback file cannot exceed 50MB!</translation>
+    </message>
+    <message>
+        <source>The zone list cannot be converted: %1</source>
+        <translation>The zone list cannot be converted: %1</translation>
+    </message>
+    <message>
+        <source>no revolutions in %1</source>
+        <translation>no revolutions in %1</translation>
+    </message>
+    <message>
+        <source>observation</source>
+        <translation>observation</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>warning</translation>
+    </message>
+    <message>
+        <source>alarm</source>
+        <translation>alarm</translation>
+    </message>
+    <message>
+        <source>never</source>
+        <translation>never</translation>
+    </message>
+    <message>
+        <source>revolution %1</source>
+        <translation>revolution %1</translation>
+    </message>
+    <message>
+        <source>%1: %2 revolutions checked, %3 revolutions in a row of %4 points or more make an alarm.</source>
+        <translation>%1: %2 revolutions checked, %3 revolutions in a row of %4 points or more make an alarm.</translation>
+    </message>
+    <message>
+        <source>Zone what-if</source>
+        <translation>Zone what-if</translation>
+    </message>
+    <message>
+        <source>Points for a trigger (F):</source>
+        <translation>Points for a trigger (F):</translation>
+    </message>
+    <message>
+        <source>Revolutions in a row for an alarm (C):</source>
+        <translation>Revolutions in a row for an alarm (C):</translation>
+    </message>
+    <message>
+        <source>Run</source>
+        <translation>Run</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>Zone</source>
+        <translation>Zone</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Revolutions triggered</source>
+        <translation>Revolutions triggered</translation>
+    </message>
+    <message>
+        <source>Alarms</source>
+        <translation>Alarms</translation>
+    </message>
+    <message>
+        <source>First trigger</source>
+        <translation>First trigger</translation>
+    </message>
+    <message>
+        <source>First alarm</source>
+        <translation>First alarm</translation>
+    </message>
+    <message>
+        <source>Points inside</source>
+        <translation>Points inside</translation>
     </message>
 </context>
 <context>
@@ -665,6 +783,14 @@
         <source>The audit trail cannot be written: %1</source>
         <translation>The audit trail cannot be written: %1</translation>
     </message>
+    <message>
+        <source>No playback file is loaded: open a recording with the playback button first.</source>
+        <translation>No playback file is loaded: open a recording with the playback button first.</translation>
+    </message>
+    <message>
+        <source>The working zone list is empty: read, import or draw zones first.</source>
+        <translation>The working zone list is empty: read, import or draw zones first.</translation>
+    </message>
 </context>
 <context>
     <name>Page_Admin</name>
@@ -723,6 +849,157 @@
     <message>
         <source>Generate bin OK</source>
         <translation>Generate bin OK</translation>
+    </message>
+</context>
+<context>
+    <name>Page_Box</name>
+    <message>
+        <source>Algorithm Box</source>
+        <translation>Algorithm Box</translation>
+    </message>
+    <message>
+        <source>Lidar Status</source>
+        <translation>Lidar Status</translation>
+    </message>
+    <message>
+        <source>Network</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>IP:</source>
+        <translation>IP:</translation>
+    </message>
+    <message>
+        <source>mask:</source>
+        <translation>mask:</translation>
+    </message>
+    <message>
+        <source>gateway:</source>
+        <translation>gateway:</translation>
+    </message>
+    <message>
+        <source>Get</source>
+        <translation>Get</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>Set</translation>
+    </message>
+    <message>
+        <source>Lidar Config</source>
+        <translation>Lidar Config</translation>
+    </message>
+    <message>
+        <source>Lidars</source>
+        <translation>Lidars</translation>
+    </message>
+    <message>
+        <source>Port A</source>
+        <translation>Port A</translation>
+    </message>
+    <message>
+        <source>Port B</source>
+        <translation>Port B</translation>
+    </message>
+    <message>
+        <source>&gt;&gt;</source>
+        <translation>&gt;&gt;</translation>
+    </message>
+    <message>
+        <source>&lt;&lt;</source>
+        <translation>&lt;&lt;</translation>
+    </message>
+    <message>
+        <source>Add</source>
+        <translation>Add</translation>
+    </message>
+    <message>
+        <source>Refresh</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>Version and Upgrade</source>
+        <translation>Version and Upgrade</translation>
+    </message>
+    <message>
+        <source>Version:</source>
+        <translation>Version:</translation>
+    </message>
+    <message>
+        <source>Read</source>
+        <translation>Read</translation>
+    </message>
+    <message>
+        <source>File:</source>
+        <translation>File:</translation>
+    </message>
+    <message>
+        <source>Choose</source>
+        <translation>Choose</translation>
+    </message>
+    <message>
+        <source>Upgrade</source>
+        <translation>Upgrade</translation>
+    </message>
+    <message>
+        <source>ip:port</source>
+        <translation>ip:port</translation>
+    </message>
+    <message>
+        <source>warm</source>
+        <translation>warm</translation>
+    </message>
+    <message>
+        <source>algorithm box is reboot!</source>
+        <translation>algorithm box is reboot!</translation>
+    </message>
+    <message>
+        <source>error</source>
+        <translation>error</translation>
+    </message>
+    <message>
+        <source>Another device announces this address too</source>
+        <translation>Another device announces this address too</translation>
+    </message>
+    <message>
+        <source>Please enter a complete IP address, mask and gateway</source>
+        <translation>Please enter a complete IP address, mask and gateway</translation>
+    </message>
+    <message>
+        <source>IP is occupied, please reset</source>
+        <translation>IP is occupied, please reset</translation>
+    </message>
+    <message>
+        <source>please edit!</source>
+        <translation>please edit!</translation>
+    </message>
+    <message>
+        <source>Configuration already exists, please add it again</source>
+        <translation>Configuration already exists, please add it again</translation>
+    </message>
+    <message>
+        <source>add lidar config failed:format error,row:%1</source>
+        <translation>add lidar config failed:format error,row:%1</translation>
+    </message>
+    <message>
+        <source>add lidar config failed:ip format error,row:%1</source>
+        <translation>add lidar config failed:ip format error,row:%1</translation>
+    </message>
+    <message>
+        <source>add lidar config failed:port range error,row:%1</source>
+        <translation>add lidar config failed:port range error,row:%1</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Open File</translation>
+    </message>
+    <message>
+        <source>box firmware file (*.bin)</source>
+        <translation>box firmware file (*.bin)</translation>
+    </message>
+    <message>
+        <source>%1 is not exist!</source>
+        <translation>%1 is not exist!</translation>
     </message>
 </context>
 <context>
@@ -1037,6 +1314,18 @@
     <message>
         <source>Currently connected to the serial port, refreshing will disconnect the serial port connection. Do you want to continue?</source>
         <translation>Currently connected to the serial port, refreshing will disconnect the serial port connection. Do you want to continue?</translation>
+    </message>
+    <message>
+        <source>an algorithm box</source>
+        <translation>an algorithm box</translation>
+    </message>
+    <message>
+        <source>This address is claimed by more than one device: %1</source>
+        <translation>This address is claimed by more than one device: %1</translation>
+    </message>
+    <message>
+        <source>Address conflict: %1 claimed by more than one device</source>
+        <translation>Address conflict: %1 claimed by more than one device</translation>
     </message>
 </context>
 <context>
@@ -1908,6 +2197,22 @@
     <message>
         <source>Maximum distance of graphic drawing cannot exceed 40 meters!</source>
         <translation>Maximum distance of graphic drawing cannot exceed 40 meters!</translation>
+    </message>
+    <message>
+        <source>Export revolution…</source>
+        <translation>Export revolution…</translation>
+    </message>
+    <message>
+        <source>Write the revolution on screen, live or played back, as CSV or PLY</source>
+        <translation>Write the revolution on screen, live or played back, as CSV or PLY</translation>
+    </message>
+    <message>
+        <source>Zone what-if…</source>
+        <translation>Zone what-if…</translation>
+    </message>
+    <message>
+        <source>Check the playback file against the working zone list</source>
+        <translation>Check the playback file against the working zone list</translation>
     </message>
 </context>
 <context>
