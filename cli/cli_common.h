@@ -30,6 +30,7 @@ int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
+int runParams(const std::vector<std::string>& args);
 int runUpgrade(const std::vector<std::string>& args);
 int runImage(const std::vector<std::string>& args);
 

@@ -9,11 +9,12 @@
 #include <string>
 
 #include "cli_common.h"
-#include "model_table.h"
+#include "cli_json.h"
 #include "param_file.h"
 #include "recvdataproc.h"
 #include "session.h"
 #include "zone_image.h"
+#include "zone_transfer.h"
 #include "zone_types.h"
 
 namespace cli {
@@ -58,15 +59,6 @@ void zonesUsage(FILE* out) {
         "input, 4 the scanner never answered\n");
 }
 
-const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
-const char* const kKindNames[] = {"observation", "warning", "alarm"};
-
-// Whole numbers print as integers so the output reads like the input.
-nlohmann::ordered_json number(double v) {
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15) return static_cast<int64_t>(v);
-    return v;
-}
-
 bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     const std::string where = "entry " + std::to_string(index) + ": ";
     if (!j.is_object()) return error = where + "not an object", false;
@@ -75,7 +67,7 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     e.type = 0;
     if (shape && shape->is_string())
         for (int t = 1; t <= 5; ++t)
-            if (shape->get<std::string>() == kShapeNames[t]) e.type = t;
+            if (shape->get<std::string>() == kZoneShapeNames[t]) e.type = t;
     if (e.type == 0)
         return error = where + "\"shape\" must be polygon, rectangle, ellipse, sector or filter", false;
 
@@ -87,7 +79,7 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     e.kind = -1;
     if (j.contains("kind") && j["kind"].is_string())
         for (int k = 0; k < 3; ++k)
-            if (j["kind"].get<std::string>() == kKindNames[k]) e.kind = k;
+            if (j["kind"].get<std::string>() == kZoneKindNames[k]) e.kind = k;
     if (e.kind < 0) return error = where + "\"kind\" must be observation, warning or alarm", false;
 
     if (!j.contains("points") || !j["points"].is_array()) return error = where + "\"points\" missing", false;
@@ -107,26 +99,6 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
     e.pointCount = int(pts.size());
     e.selected = 0;
     return true;
-}
-
-// The list as JSON in the input form, one entry per line.
-std::string zonesJson(const zones& z) {
-    // One entry per line, keys in the order of the input form.
-    std::string out = "{\"zones\": [";
-    for (int i = 0; i < z.count; ++i) {
-        const ZoneEntry& e = z.entries[i];
-        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
-        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
-        nlohmann::ordered_json entry;
-        entry["shape"] = kShapeNames[e.type];
-        entry["zone"] = e.zoneId;
-        entry["kind"] = kKindNames[e.kind];
-        entry["points"] = std::move(pts);
-        out += (i ? ",\n  " : "\n  ") + entry.dump();
-    }
-    out += z.count ? "\n]}" : "]}";
-    return out;
 }
 
 bool readFile(const std::string& path, std::string& data) {
@@ -221,10 +193,6 @@ int decode(const std::string& inPath, bool mirror) {
 
 // ---- read and write on a live scanner, through the receiver as the point-cloud page does
 
-// Upper bound of one whole transfer: 416 pieces each answered at once; a stalled
-// piece is given up by the sender long before this.
-constexpr int kTransferBoundMs = 120000;
-
 int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
     if (write) {
@@ -238,50 +206,14 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     prepareLiveCommand();
     Session session;
     if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
-    std::string alarmZone;
-    try {
-        alarmZone = model_property(session.model(), "alarmZone");
-    } catch (const std::exception&) {
-    }
-    if (alarmZone == "0")
+    if (!modelStoresZones(session))
         return printError(kCmd, "model " + session.model() + " stores no alarm zones"), ExitFailure;
 
-    const int resultType = write ? 7 : 6;
-    bool finished = false, gaveUp = false;
-    int result = 0;
-    std::string failure;
     auto got = std::make_unique<zones>();
     RecvDataProc* r = session.receiver();
-    QObject::connect(r, &RecvDataProc::sig_progress, &session, [&](int rate, QString title, QString info) {
-        std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
-                     info.toStdString().c_str());
-        if (rate < 0 || (write && rate == 25 && info.startsWith("resp result"))) failure = info.toStdString();
-    });
-    QObject::connect(r, &RecvDataProc::sig_zoneData, &session, [&](zones z) { *got = z; });
-    QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
-        if (type != resultType || finished) return;
-        finished = true;
-        result = data.toInt();
-    });
-    QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
-        if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
-    });
-
-    r->recv_zoneCmd(write ? 2 : 1, *list);
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
-    if (!finished) {
-        // Cancel so the receiver does not act on a late reply while the link closes.
-        r->recv_zoneCmd(0, zones{});
-        if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
-        if (gaveUp)
-            return printError(kCmd, "the scanner stopped answering during the transfer"), ExitNoAnswer;
-        return printError(kCmd, "the transfer did not finish in time"), ExitFailure;
-    }
-    if (write ? result <= 0 : result != 1) {
-        printError(kCmd, std::string(write ? "write zone failed" : "read zone failed") +
-                             (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
-        return ExitFailure;
-    }
+    const int rc = runZoneOperation(
+        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get());
+    if (rc != ExitOk) return rc;
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);

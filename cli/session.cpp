@@ -167,6 +167,7 @@ bool Session::open(const LinkAddress& link, std::string& error) {
     connect(this, &Session::SendInit, m_sender, &SendCmdProc::recv_Init);
     connect(this, &Session::sig_C_PACK, m_sender, &SendCmdProc::recv_C_PACK);
     connect(this, &Session::sig_S_PACK, m_sender, &SendCmdProc::recv_S_PACK);
+    connect(this, &Session::sig_GS_PACK, m_sender, &SendCmdProc::recv_GS_PACK);
 
     if (link.type == "TCP") r->setCommandLink(m_tcpCmdSocket, link.port);
     r->recv_Init(type, m_dataHandle, address, recvPortBaud);
@@ -222,6 +223,11 @@ void Session::applyBlock(const QByteArray& data) {
         m_receiver->setDirection(direction);
         m_receiver->runFlag = 1;
     }
+}
+
+void Session::requestBlock() {
+    m_haveBlock = m_blockAcked = m_gaveUp = false;
+    emit sig_GS_PACK(QStringLiteral("xxxxxx"));
 }
 
 std::string Session::model() const {

@@ -54,6 +54,10 @@ public:
     // confused with it). NoAnswer when the sender gave up.
     Wait waitForBlock();
 
+    // Forgets the block held and asks for it again (framed links: a GS_PACK;
+    // UART: the whole initial read); waitForBlock() then waits for the new one.
+    void requestBlock();
+
     const EEpromV101& block() const { return m_block; }
     const LinkAddress& link() const { return m_link; }
     int localPort() const { return m_localPort; }
@@ -70,6 +74,7 @@ signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
     void sig_C_PACK(QString cmd);
     void sig_S_PACK(QString cmd);
+    void sig_GS_PACK(QString cmd);
     // A tracked command was refused or never answered (forwarded from the sender).
     void sig_respondFinish(int type, QString cmd, int time);
     // Messages of the workers after this object's own handling.

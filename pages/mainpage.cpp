@@ -17,9 +17,12 @@
 #include "dialog_waitsignal2.h"
 #include "heartbeatproc.h"
 #include "mainpage_internal.h"
+#include "page_config.h"
 #include "page_dev.h"
+#include "page_info.h"
 #include "page_lidar.h"
 #include "page_main.h"
+#include "page_message.h"
 #include "recorder.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
@@ -54,7 +57,9 @@ QString& translationDirOverride() {
 }  // namespace
 
 void MainPage::setMessageHook(MessageHook hook) {
-    messageHook() = std::move(hook);
+    messageHook() = hook;
+    // The pages' own boxes go the same way.
+    pagemsg::setMessageHook(std::move(hook));
 }
 
 void MainPage::setTranslationDirectory(const QString& dir) {
@@ -96,6 +101,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     createWorkers();
     connectWorkers();
     connectPeerPages();
+    connectParamPages();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -181,6 +187,7 @@ QWidget* MainPage::currentPage() const {
 void MainPage::buildPages() {
     m_pageLidar = new Page_lidar(this);
     buildPeerPages();
+    buildParamPages();
     // Side-bar order. Pages still to come (parameters, algorithm box,
     // configuration, admin) register here with their button; a null page
     // keeps its button hidden.
@@ -222,6 +229,7 @@ void MainPage::on_pb_dev_clicked() {
 }
 
 void MainPage::on_pb_config_clicked() {
+    if (m_pageConfig) m_pageConfig->refresh();
     showPage(m_pageConfig);
 }
 
@@ -364,11 +372,6 @@ void MainPage::recv_getDevInfo(bool isUDP) {
     emit sig_upgradeTargets(devices);
 }
 
-void MainPage::recv_import_finish() {
-    recv_wait(false);
-    showMessage(tr("warm"), tr("Import parameters succeeded"));
-}
-
 void MainPage::recv_PlayBackFileName(QString filename) {
     startPlayback(filename);
 }
@@ -424,11 +427,10 @@ void MainPage::recv_saveLog(bool isSave) {
 }
 
 void MainPage::setDeviceButtonsVisible(bool visible) {
-    // Pages that only make sense with a scanner attached.
-    for (QWidget* page : {m_pageInfo, m_pageConfig}) {
-        for (const PageEntry& entry : m_pages) {
-            if (entry.page == page && entry.button) entry.button->setVisible(visible);
-        }
+    // Pages that only make sense with a scanner attached. The configuration
+    // page stays: language, log path and firmware upgrade work off line.
+    for (const PageEntry& entry : m_pages) {
+        if (entry.page == m_pageInfo && entry.button) entry.button->setVisible(visible);
     }
 }
 

@@ -36,7 +36,9 @@ class Dialog_WaitSignal2;
 class FirmwareUpdateProc;
 class HeartBeatProc;
 class Page_Admin;
+class Page_Config;
 class Page_Dev;
+class Page_Info;
 class Page_lidar;
 class Page_Main;
 class RecvDataProc;
@@ -90,6 +92,8 @@ public:
     Page_lidar* lidarPage() const { return m_pageLidar; }
     Page_Dev* devicePage() const { return m_pageDev; }
     Page_Main* homePage() const { return m_pageMain; }
+    Page_Info* infoPage() const { return m_pageInfo; }
+    Page_Config* configPage() const { return m_pageConfig; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
@@ -195,6 +199,12 @@ private:
     void showPlaybackRevolution(std::vector<RawData> revolution);
     void rememberShownRevolution(const std::vector<RawData>& revolution);
     void closePlayback();
+    // The parameter and configuration pages (mainpage_params.cpp).
+    void buildParamPages();
+    void connectParamPages();
+    void showBlockOnParamPages();
+    void applyModelToParamPages(bool zones, bool io, int direction);
+    void finishZoneImport(bool written);
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -213,7 +223,9 @@ private:
     void handleLinkCommand(const QByteArray& data);
     void setDeviceButtonsVisible(bool visible);
     void reloadZonePages();
-    void exportParams(const QString& startDir, const ZoneDef* image);
+    // Asks for a file and writes the block (and `image` when given) to it;
+    // `rememberPath` stores the choice as the next export's starting point.
+    void exportParams(const QString& startDir, const ZoneDef* image, bool rememberPath = false);
 
     Ui::MainPage* ui;
     std::array<QThread*, 3> m_threads{};  // 0 command sender, 1 playback, 2 firmware
@@ -227,11 +239,11 @@ private:
     // ---- pages (null until written; the side-bar button stays hidden)
     QVector<PageEntry> m_pages;
     Page_Main* m_pageMain = nullptr;
-    QWidget* m_pageInfo = nullptr;
+    Page_Info* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
     QWidget* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
-    QWidget* m_pageConfig = nullptr;
+    Page_Config* m_pageConfig = nullptr;
     Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
 
     // ---- workers

@@ -8,6 +8,9 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
+
+#include "transport.h"
 
 namespace sim {
 
@@ -82,10 +85,21 @@ void PtyLink::writeAll(const QByteArray& bytes) {
     }
 }
 
+bool PtyLink::ratesMatch() const {
+    // The terminal settings of a pseudo-terminal are shared by both ends:
+    // the rate read here is the one the client set on its side.
+    return m_lineBaud <= 0 || serial_baud(m_slave) == m_lineBaud;
+}
+
 void PtyLink::readMaster() {
     char buf[4096];
     const ssize_t n = ::read(m_master, buf, sizeof buf);
     if (n <= 0) return;
+    if (!ratesMatch()) {
+        std::fprintf(stderr, "vantrel-sim: %zd bytes at %d baud, the line runs at %d: not understood\n", n,
+                     serial_baud(m_slave), m_lineBaud);
+        return;
+    }
     if (m_rawTap && m_rawTap->rawActive()) {
         m_rawTap->feedRaw(QByteArray(buf, static_cast<int>(n)));
         return;
@@ -93,16 +107,21 @@ void PtyLink::readMaster() {
     const CommandOrigin origin{QHostAddress(), 0, !m_plainText};
     for (const ReceivedCommand& c : m_splitter.feed(QByteArray(buf, static_cast<int>(n)))) {
         std::vector<QByteArray> replies = m_sink->onCommand(c, origin);
-        if (replies.empty()) continue;
-        if (pendingTowardsClient() > kReplyBacklogLimit) tcflush(m_slave, TCIFLUSH);
-        for (QByteArray& reply : replies) {
-            if (survives(reply)) writeAll(reply);
+        if (!replies.empty()) {
+            if (pendingTowardsClient() > kReplyBacklogLimit) tcflush(m_slave, TCIFLUSH);
+            for (QByteArray& reply : replies) {
+                if (survives(reply)) writeAll(reply);
+            }
+        }
+        if (m_pendingBaud > 0) {
+            m_lineBaud = m_pendingBaud;
+            m_pendingBaud = 0;
         }
     }
 }
 
 void PtyLink::sendStream(const QByteArray& packet) {
-    if (m_master < 0 || pendingTowardsClient() > kStreamBacklogLimit) return;
+    if (m_master < 0 || pendingTowardsClient() > kStreamBacklogLimit || !ratesMatch()) return;
     QByteArray copy = packet;
     if (survives(copy)) writeAll(copy);
 }

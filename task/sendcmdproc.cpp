@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
@@ -204,14 +205,30 @@ void SendCmdProc::uartExchange(const std::string& cmd) {
                 // The main window re-targets the link on 14; a refused baud rate
                 // change must not make it reopen the port at a rate the scanner
                 // never switched to.
-                if (value == "NG" || value == "unsupport")
+                if (value == "NG" || value == "unsupport") {
                     emit sig_respondFinish(S_PACK, QString::fromLocal8Bit(cmd.c_str()), kRespondShowSeconds);
-                else
+                } else {
+                    if (contains(cmd, "LSBPS")) followBaudChange(cmd);
                     emit sig_data(14, bytes(cmd));
+                }
             }
         }
     }
     emit sig_data(2, "1");
+}
+
+// The scanner answered at the old rate and now listens at the new one. The
+// next command of this thread (an import goes on at once) must already go
+// out at that rate, so the port is switched here rather than only when the
+// main window gets to its notice; its own switch then finds it done.
+void SendCmdProc::followBaudChange(const std::string& cmd) {
+    auto* port = dynamic_cast<SerialPortIo*>(m_serial.get());
+    if (!port) return;
+    const size_t at = cmd.find("LSBPS:");
+    if (at == std::string::npos) return;
+    const int baud = std::atoi(cmd.c_str() + at + 6);
+    if (baud > 0 && set_serial_baud(port->handle(), baud) != 0)
+        qWarning("cannot switch the serial port to %d baud", baud);
 }
 
 // ---------------------------------------------------------------- initial read

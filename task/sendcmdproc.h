@@ -132,6 +132,8 @@ private:
     // The plain-text exchange of one command on a UART link.
     void uartExchange(const std::string& cmd);
     void uartWriteBare(const std::string& text);
+    // Switches the serial port to the rate of an accepted "LSBPS:%1H".
+    void followBaudChange(const std::string& cmd);
     void initialRead();
     NetTarget storedTarget() const;
     static QString commandText(const TrackedCommand& entry);

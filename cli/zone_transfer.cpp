@@ -1,0 +1,86 @@
+#include "zone_transfer.h"
+
+#include <QObject>
+#include <cstdio>
+#include <exception>
+#include <vector>
+
+#include "cli_common.h"
+#include "model_table.h"
+#include "recvdataproc.h"
+
+namespace cli {
+
+namespace {
+
+// Upper bound of one whole transfer: 416 pieces each answered at once; a stalled
+// piece is given up by the sender long before this.
+constexpr int kTransferBoundMs = 120000;
+
+// The waits below capture locals: their connections must not outlive the call.
+struct Connections {
+    std::vector<QMetaObject::Connection> list;
+    ~Connections() {
+        for (const auto& c : list) QObject::disconnect(c);
+    }
+};
+
+}  // namespace
+
+bool modelStoresZones(const Session& session) {
+    try {
+        return model_property(session.model(), "alarmZone") != "0";
+    } catch (const std::exception&) {
+        return true;
+    }
+}
+
+int runZoneOperation(Session& session, const char* command, bool write, const std::function<void()>& start,
+                     zones* got) {
+    const int resultType = write ? 7 : 6;
+    bool finished = false, gaveUp = false;
+    int result = 0;
+    std::string failure;
+    RecvDataProc* r = session.receiver();
+    Connections c;
+    c.list.push_back(QObject::connect(
+        r, &RecvDataProc::sig_progress, &session, [&](int rate, QString title, QString info) {
+            std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
+                         info.toStdString().c_str());
+            if (rate < 0 || (write && rate == 25 && info.startsWith("resp result")))
+                failure = info.toStdString();
+        }));
+    c.list.push_back(QObject::connect(r, &RecvDataProc::sig_zoneData, &session, [&](zones z) {
+        if (got) *got = z;
+    }));
+    c.list.push_back(
+        QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
+            if (type != resultType || finished) return;
+            finished = true;
+            result = data.toInt();
+        }));
+    c.list.push_back(
+        QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
+            if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
+        }));
+
+    start();
+    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    if (!finished) {
+        // Cancel so the receiver does not act on a late reply while the link closes.
+        r->recv_zoneCmd(0, zones{});
+        if (interrupted()) return printError(command, "interrupted"), ExitInterrupted;
+        if (gaveUp)
+            return printError(command, "the scanner stopped answering during the transfer"), ExitNoAnswer;
+        return printError(command, "the transfer did not finish in time"), ExitFailure;
+    }
+    if (write ? result <= 0 : result != 1) {
+        printError(command,
+                   std::string(write ? "write zone failed" : "read zone failed") +
+                       (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
+        return ExitFailure;
+    }
+    return ExitOk;
+}
+
+}  // namespace cli
