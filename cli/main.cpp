@@ -26,6 +26,7 @@ const Command kCommands[] = {
     {"params", cli::runParams, "export a scanner's parameters to a .lidar file, import or show one"},
     {"upgrade", cli::runUpgrade, "upgrade a scanner's firmware over UDP or a serial port"},
     {"image", cli::runImage, "pack a file into a firmware image, or check an image"},
+    {"report", cli::runReport, "write a scanner's commissioning report as a PDF"},
 };
 
 void usage(FILE* out) {

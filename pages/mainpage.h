@@ -42,6 +42,7 @@ class Page_Info;
 class Page_lidar;
 class Page_Main;
 class RecvDataProc;
+class ReportWriter;
 class SendCmdProc;
 
 namespace Ui {
@@ -163,6 +164,10 @@ public slots:
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
+    // "Commissioning report...": asks for engineer, site and file name, reads
+    // the connected scanner's block and zones with the wait dialog, and writes
+    // the PDF (mainpage_report.cpp). Ends with sig_reportWritten.
+    void writeCommissioningReport();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
@@ -176,6 +181,8 @@ signals:
     void sig_message(QString title, QString text);
     // The link state changed: true once a link is open, false after closing it.
     void sig_linkChanged(bool open);
+    // A commissioning report run ended: written or not, and what the operator was told.
+    void sig_reportWritten(bool written, QString text);
 
 private:
     struct PageEntry {
@@ -279,4 +286,9 @@ private:
     bool m_isPlayback = false;
     QString m_lastRefused;
     std::unique_ptr<ZoneDef> m_exportImage;
+
+    // ---- commissioning report
+    ReportWriter* m_reportWriter = nullptr;  // made on first use, a child of this window
+    QString m_reportEngineer;
+    QString m_reportSite;
 };

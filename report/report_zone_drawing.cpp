@@ -206,8 +206,11 @@ QRectF report_zone_bounds(const zones& list, int zone) {
 double report_drawing_scale(double ratio) {
     if (!(ratio > 0) || !std::isfinite(ratio)) return 1;
     for (double decade = 1; decade < 1e9; decade *= 10)
-        for (double m : {1.0, 1.25, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 7.5})
-            if (m * decade >= ratio * 0.999) return m * decade;
+        for (double m : {1.0, 1.25, 1.5, 2.0, 2.5, 3.0, 4.0, 5.0, 7.5}) {
+            const double scale = m * decade;
+            // Whole denominators only: nobody measures off a drawing at 1:12.5.
+            if (scale == std::floor(scale) && scale >= ratio * 0.999) return scale;
+        }
     return 1e9;
 }
 

@@ -12,8 +12,8 @@
 #include <cstring>
 
 #include "commissioning_report.h"
+#include "pdf_read.h"
 #include "report_pager.h"
-#include "report_support.h"
 
 namespace {
 
@@ -115,13 +115,10 @@ Written writeReport(const QTemporaryDir& dir, const ReportInput& in, const QStri
     return w;
 }
 
-#define REQUIRE_POPPLER() \
-    if (!testsupport::havePoppler()) GTEST_SKIP() << "pdfinfo/pdftotext missing: run scripts/install-deps"
-
 }  // namespace
 
 TEST(CommissioningReport, PdfHoldsIdentityParametersOneDrawingPerZoneAndVerification) {
-    REQUIRE_POPPLER();
+    VANTREL_REQUIRE_POPPLER();
     QTemporaryDir dir;
     const Written w = writeReport(dir, knownInput());
     ASSERT_TRUE(w.ok) << w.error.toStdString();
@@ -158,7 +155,7 @@ TEST(CommissioningReport, PdfHoldsIdentityParametersOneDrawingPerZoneAndVerifica
 }
 
 TEST(CommissioningReport, ZonesNotReadAndNoBlockStillGiveAReadableReport) {
-    REQUIRE_POPPLER();
+    VANTREL_REQUIRE_POPPLER();
     QTemporaryDir dir;
     ReportInput in;
     in.linkText = QStringLiteral("parameter file empty.lidar");
@@ -171,7 +168,7 @@ TEST(CommissioningReport, ZonesNotReadAndNoBlockStillGiveAReadableReport) {
 }
 
 TEST(CommissioningReport, NamesOfAnyLengthOrScriptAreCutCleanly) {
-    REQUIRE_POPPLER();
+    VANTREL_REQUIRE_POPPLER();
     QTemporaryDir dir;
     ReportInput in = knownInput();
     in.engineer = QStringLiteral("工程师").repeated(700);  // far wider than its cell

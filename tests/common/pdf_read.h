@@ -9,6 +9,11 @@
 #include <QString>
 #include <QStringList>
 
+// Skips the calling test, saying why, when poppler is not installed.
+#define VANTREL_REQUIRE_POPPLER()          \
+    if (!testsupport::havePoppler())       \
+    GTEST_SKIP() << "pdfinfo/pdftotext missing: run scripts/install-deps"
+
 namespace testsupport {
 
 inline bool havePoppler() {
