@@ -1,11 +1,8 @@
 #include "cli_json.h"
 
-#include <cmath>
+#include "zone_json.h"
 
 namespace cli {
-
-const char* const kZoneShapeNames[6] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
-const char* const kZoneKindNames[3] = {"observation", "warning", "alarm"};
 
 namespace {
 
@@ -54,30 +51,8 @@ OrderedJson blockJson(const EEpromV101& b, const std::string& linkType) {
     return j;
 }
 
-OrderedJson numberJson(double v) {
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15) return static_cast<int64_t>(v);
-    return v;
-}
-
 OrderedJson zoneEntryJson(const ZoneEntry& e) {
-    OrderedJson pts = OrderedJson::array();
-    for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-        pts.push_back({numberJson(e.points[p].first), numberJson(e.points[p].second)});
-    OrderedJson entry;
-    entry["shape"] = (e.type >= 1 && e.type <= 5) ? kZoneShapeNames[e.type] : "unknown";
-    entry["zone"] = e.zoneId;
-    entry["kind"] = (e.kind >= 0 && e.kind <= 2) ? kZoneKindNames[e.kind] : "unknown";
-    entry["points"] = std::move(pts);
-    return entry;
-}
-
-std::string zonesJson(const zones& z) {
-    // One entry per line, keys in the order of the input form.
-    std::string out = "{\"zones\": [";
-    for (int i = 0; i < z.count && i < kMaxZoneEntries; ++i)
-        out += (i ? ",\n  " : "\n  ") + zoneEntryJson(z.entries[i]).dump();
-    out += z.count ? "\n]}" : "]}";
-    return out;
+    return OrderedJson::parse(zone_entry_to_json(e));
 }
 
 }  // namespace cli

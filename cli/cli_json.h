@@ -16,17 +16,8 @@ using OrderedJson = nlohmann::ordered_json;
 // link bytes 48..50 hold the baud rate: printed as "baud" instead of "ip".
 OrderedJson blockJson(const EEpromV101& b, const std::string& linkType);
 
-// Names of the zone shapes (by ZoneEntry::type, 1..5) and kinds (0..2).
-extern const char* const kZoneShapeNames[6];
-extern const char* const kZoneKindNames[3];
-
-// A whole number prints as an integer, anything else as it is.
-OrderedJson numberJson(double v);
-
-// One zone entry in the input form of `zones encode`.
+// One zone entry in the input form of `zones encode` (the zone list as a
+// whole: zones_to_json() in zone_json.h).
 OrderedJson zoneEntryJson(const ZoneEntry& e);
-
-// The zone list as {"zones": [...]}, one entry per line.
-std::string zonesJson(const zones& z);
 
 }  // namespace cli

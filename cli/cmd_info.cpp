@@ -24,7 +24,8 @@ void usage(FILE* out) {
                  "under \"model\", the model table's properties of the reported model.\n"
                  "LINK: udp://IP:PORT[?local=PORT] | tcp://IP:PORT | uart:///dev/PATH?baud=N |\n"
                  "      vpc:///dev/PATH[?baud=N]\n"
-                 "exit status: 0 done, 1 link cannot be opened, 2 usage, 4 the scanner never answered\n");
+                 "exit status: 0 done, 1 link cannot be opened, 2 usage, 4 the scanner never answered,\n"
+                 "             5 the link was lost\n");
 }
 
 using Json = nlohmann::ordered_json;

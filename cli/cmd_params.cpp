@@ -7,9 +7,11 @@
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "cli_json.h"
 #include "commands.h"
@@ -111,12 +113,20 @@ int exportParams(const std::string& linkArg, const std::string& path, bool withZ
             return rc;
         // The image is built as the point-cloud page's export builds it:
         // from the list read, turned the way the scanner turns.
+        // The conversion runs on the receiver's worker; it ends in the image
+        // or in an error text.
+        bool refused = false;
         QMetaObject::Connection c =
             QObject::connect(r, &RecvDataProc::sig_ZoneDef, &session, [&](ZoneDef* def, QString type) {
                 if (def && type == QLatin1String("setzone")) image = std::make_unique<ZoneDef>(*def);
             });
+        QMetaObject::Connection e =
+            QObject::connect(r, &RecvDataProc::sig_data, &session,
+                             [&](int type, QByteArray) { refused = refused || type == 1; });
         r->recv_zoneCmd(4, *list);
+        waitUntil([&] { return image || refused; }, 30000);
         QObject::disconnect(c);
+        QObject::disconnect(e);
         if (!image) return printError(kCmd, "the zones read cannot be turned into a zone image"), ExitFailure;
     }
     session.close();
@@ -193,10 +203,10 @@ Outcome sendOne(Session& session, const std::string& cmd) {
     emit session.sig_S_PACK(text);
     Outcome outcome = Outcome::Accepted;
     if (uart) {
-        waitUntil([&] { return silent || uartDone; }, 30000);
+        waitUntil([&] { return silent || uartDone || session.lost(); }, 30000);
         outcome = !uartDone || silent ? Outcome::Silent : reported ? Outcome::Refused : Outcome::Accepted;
     } else {
-        waitUntil([&] { return acked || reported; }, Session::kGiveUpMs);
+        waitUntil([&] { return acked || reported || session.lost(); }, Session::kGiveUpMs);
         // The refusal's acknowledgement and the sender's report reach us on
         // two ways; the report may come first. An acknowledgement still on
         // its way is there within moments; a command given up has none.
@@ -207,13 +217,21 @@ Outcome sendOne(Session& session, const std::string& cmd) {
     return outcome;
 }
 
-int importParams(const std::string& linkArg, const std::string& path, const ImportGroups& asked) {
+// What an import did, for its line on the audit trail.
+struct ImportTally {
+    std::optional<AuditRecord> record;  // set once connected: nothing is changed before
+    int accepted = 0, refused = 0, unanswered = 0, sent = 0;
+};
+
+int importInto(const std::string& linkArg, const std::string& path, const ImportGroups& asked,
+               ImportTally& tally) {
     ParamFileContents contents;
     if (!loadFile(path, contents)) return ExitUsage;
 
     prepareLiveCommand();
     Session session;
     if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
+    tally.record = sessionAuditRecord(session, audit::kParameterImport);
     const std::string linkType = session.link().type;
     const std::string model = session.model();
 
@@ -239,8 +257,8 @@ int importParams(const std::string& linkArg, const std::string& path, const Impo
             auto image = std::make_unique<ZoneDef>();
             std::memcpy(image.get(), contents.zoneImage->data(), kZoneDefSize);
             RecvDataProc* r = session.receiver();
-            if (const int rc =
-                    runZoneOperation(session, kCmd, true, [&] { r->recv_UploadZone(image.get()); });
+            if (const int rc = runZoneOperation(
+                    session, kCmd, true, [&] { r->recv_UploadZone(image.get()); }, nullptr, path);
                 rc != ExitOk)
                 return rc;
             std::printf("zones: OK\n");
@@ -264,29 +282,55 @@ int importParams(const std::string& linkArg, const std::string& path, const Impo
     int rc = omitted.empty() ? ExitOk : ExitFailure;
     for (const std::string& cmd : cmds) {
         if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
+        if (session.lost()) return linkLost(session, kCmd);
         if (cmd.find("LSUDP") != std::string::npos && linkType != "UART") {
             // The scanner answers from its new address, where nobody listens for it.
             emit session.sig_S_PACK(QString::fromStdString(cmd));
             waitUntil([] { return false; }, 500);
             std::printf("%s: sent (no reply expected)\n", cmd.c_str());
+            ++tally.sent;
             continue;
         }
         switch (sendOne(session, cmd)) {
             case Outcome::Accepted:
                 std::printf("%s: OK\n", cmd.c_str());
+                ++tally.accepted;
                 break;
             case Outcome::Refused:
                 std::printf("%s: NG\n", cmd.c_str());
+                ++tally.refused;
                 rc = ExitRefused;
                 break;
             case Outcome::Silent:
                 std::printf("%s: no answer\n", cmd.c_str());
+                ++tally.unanswered;
                 std::fflush(stdout);
+                if (session.lost()) return linkLost(session, kCmd);
                 return printError(kCmd, "the scanner fell silent"), ExitNoAnswer;
         }
         std::fflush(stdout);
     }
     session.close();
+    return rc;
+}
+
+int importParams(const std::string& linkArg, const std::string& path, const ImportGroups& asked) {
+    ImportTally tally;
+    const int rc = importInto(linkArg, path, asked, tally);
+    if (tally.record) {
+        AuditRecord& r = *tally.record;
+        r.command = QString::fromStdString(path);
+        r.outcome = QLatin1String(rc == ExitOk         ? audit::kSucceeded
+                                  : rc == ExitRefused  ? audit::kRefused
+                                  : rc == ExitNoAnswer ? audit::kNoAnswer
+                                                       : audit::kFailed);
+        r.detail = QStringLiteral("commands: %1 accepted, %2 refused, %3 unanswered, %4 sent without answer")
+                       .arg(tally.accepted)
+                       .arg(tally.refused)
+                       .arg(tally.unanswered)
+                       .arg(tally.sent);
+        recordAudit(kCmd, r);
+    }
     return rc;
 }
 

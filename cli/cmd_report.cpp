@@ -17,6 +17,7 @@
 #include "model_table.h"
 #include "param_file.h"
 #include "recvdataproc.h"
+#include "report_audit.h"
 #include "session.h"
 #include "zone_image.h"
 #include "zone_transfer.h"
@@ -126,7 +127,9 @@ void imageCheck(const ZoneDef& def, ReportVerification& v) {
     v.imageIntact = zonedef_crc(def) == def.crc;
 }
 
-int writeReport(const ReportInput& in, const std::string& out) {
+int writeReport(ReportInput& in, const std::string& out) {
+    const QString note = report_read_audit(in);
+    if (!note.isEmpty()) printError(kCmd, "warning: " + note.toStdString());
     QString error;
     int pages = 0;
     if (!write_commissioning_report(in, QString::fromStdString(out), &error, &pages))
@@ -189,11 +192,17 @@ int liveReport(const Options& o) {
     if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
 
     if (modelStoresZones(session)) {
+        QObject context;  // the CRC capture ends with this scope
+        QObject::connect(r, &RecvDataProc::sig_zoneImageCrc, &context, [&in](int type, quint32 crc) {
+            if (type == 6) in.verification.imageCrc = crc;
+        });
         const int rc = runZoneOperation(
             session, kCmd, false, [r] { r->recv_zoneCmd(1, zones{}); }, &in.zoneList);
         if (rc != ExitOk) return rc;
         in.zonesRead = true;
         in.verification.source = QStringLiteral("read back from the scanner");
+        // The zone worker checks the image against its CRC before it reports a read as done.
+        if (in.verification.imageCrc) in.verification.imageIntact = true;
     } else {
         in.verification.source = QStringLiteral("model %1 stores no zones").arg(in.model);
     }

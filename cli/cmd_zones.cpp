@@ -1,19 +1,17 @@
 #include <QDateTime>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli_common.h"
-#include "cli_json.h"
 #include "param_file.h"
 #include "recvdataproc.h"
 #include "session.h"
+#include "zone_file.h"
 #include "zone_image.h"
+#include "zone_json.h"
 #include "zone_transfer.h"
 #include "zone_types.h"
 
@@ -21,20 +19,19 @@ namespace cli {
 
 namespace {
 
-using nlohmann::json;
-
 const char* const kCmd = "zones";
 
 void zonesUsage(FILE* out) {
     std::fprintf(
         out,
-        "usage: vantrel-cli zones encode [--mirror] ZONES.json OUT\n"
+        "usage: vantrel-cli zones encode [--mirror] [--reference] ZONES.json OUT\n"
         "       vantrel-cli zones decode [--mirror] IN\n"
         "       vantrel-cli zones read|write LINK FILE.json\n"
         "\n"
         "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
         "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
-        "        \"zone\" section.\n"
+        "        \"zone\" section. --reference builds the tables with the slow step-by-step\n"
+        "        rasteriser the fast default is checked against; the bytes are the same.\n"
         "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
         "read    reads the scanner's zones and writes them to FILE.json (progress on stderr).\n"
         "write   writes the zone list of FILE.json to the scanner (progress on stderr).\n"
@@ -56,98 +53,17 @@ void zonesUsage(FILE* out) {
         "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
         "\n"
         "exit status: 0 done, 1 refused, not a zone image or transfer failed, 2 usage or unreadable\n"
-        "input, 4 the scanner never answered\n");
+        "input, 4 the scanner never answered, 5 the link was lost\n");
 }
 
-bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
-    const std::string where = "entry " + std::to_string(index) + ": ";
-    if (!j.is_object()) return error = where + "not an object", false;
-
-    const json* shape = j.contains("shape") ? &j["shape"] : nullptr;
-    e.type = 0;
-    if (shape && shape->is_string())
-        for (int t = 1; t <= 5; ++t)
-            if (shape->get<std::string>() == kZoneShapeNames[t]) e.type = t;
-    if (e.type == 0)
-        return error = where + "\"shape\" must be polygon, rectangle, ellipse, sector or filter", false;
-
-    if (!j.contains("zone") || !j["zone"].is_number_integer() || j["zone"].get<int64_t>() < 0 ||
-        j["zone"].get<int64_t>() > 15)
-        return error = where + "\"zone\" must be an integer 0..15", false;
-    e.zoneId = int(j["zone"].get<int64_t>());
-
-    e.kind = -1;
-    if (j.contains("kind") && j["kind"].is_string())
-        for (int k = 0; k < 3; ++k)
-            if (j["kind"].get<std::string>() == kZoneKindNames[k]) e.kind = k;
-    if (e.kind < 0) return error = where + "\"kind\" must be observation, warning or alarm", false;
-
-    if (!j.contains("points") || !j["points"].is_array()) return error = where + "\"points\" missing", false;
-    const json& pts = j["points"];
-    const bool poly = e.type == ZoneShapePolygon || e.type == ZoneShapeFilter;
-    if (poly ? (pts.empty() || pts.size() > size_t(kMaxZonePoints)) : pts.size() != 2)
-        return error = where + (poly ? "a polygon takes 1..20 points" : "this shape takes exactly 2 points"),
-               false;
-    for (size_t i = 0; i < pts.size(); ++i) {
-        const json& p = pts[i];
-        if (!p.is_array() || p.size() != 2 || !p[0].is_number() || !p[1].is_number())
-            return error = where + "point " + std::to_string(i) + " is not a pair of numbers", false;
-        e.points[i] = {p[0].get<double>(), p[1].get<double>()};
-        if (!std::isfinite(e.points[i].first) || !std::isfinite(e.points[i].second))
-            return error = where + "point " + std::to_string(i) + " is not finite", false;
-    }
-    e.pointCount = int(pts.size());
-    e.selected = 0;
-    return true;
-}
-
-bool readFile(const std::string& path, std::string& data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool endsWith(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Reads and checks a zone list file. ExitOk, or the exit status after one error line.
-int loadZones(const std::string& inPath, zones& list) {
-    std::string text;
-    if (!readFile(inPath, text)) return printError(kCmd, "cannot read " + inPath), ExitUsage;
-    const json doc = json::parse(text, nullptr, false);
-    if (doc.is_discarded()) return printError(kCmd, inPath + ": not valid JSON"), ExitUsage;
-    const json* entries = &doc;
-    if (doc.is_object() && doc.contains("zones")) entries = &doc["zones"];
-    if (!entries->is_array()) return printError(kCmd, inPath + ": expected {\"zones\": [...]}"), ExitUsage;
-    if (entries->size() > size_t(kMaxZoneEntries))
-        return printError(kCmd, inPath + ": more than 64 entries"), ExitUsage;
-
-    list = zones{};
-    for (size_t i = 0; i < entries->size(); ++i) {
-        ZoneEntry& e = list.entries[i];
-        std::string error;
-        if (!parseEntry((*entries)[i], int(i), e, error))
-            return printError(kCmd, inPath + ": " + error), ExitUsage;
-        const ZoneEntryCheck check = validate_zone_entry(e, 0);
-        if (check != ZoneEntryCheck::Ok) {
-            printError(kCmd, "entry " + std::to_string(i) + ": " + zone_entry_check_text(check, 0, e.zoneId));
-            return ExitFailure;
-        }
-        list.count = int(i) + 1;
-    }
-    return ExitOk;
-}
-
-int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
+int encode(const std::string& inPath, const std::string& outPath, bool mirror, ZoneRasteriser rasteriser) {
     auto list = std::make_unique<zones>();
-    if (const int rc = loadZones(inPath, *list); rc != ExitOk) return rc;
+    if (const int rc = loadZoneList(kCmd, inPath, *list); rc != ExitOk) return rc;
 
     auto def = std::make_unique<ZoneDef>();
     int bad = 0;
     const auto now = static_cast<uint32_t>(QDateTime::currentSecsSinceEpoch() & 0xFFFFFFFF);
-    const int status = zones_to_zonedef(*list, mirror, now, *def, nullptr, &bad);
+    const int status = zones_to_zonedef(*list, mirror, now, *def, nullptr, &bad, rasteriser);
     if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
 
     const auto* bytes = reinterpret_cast<const uint8_t*>(def.get());
@@ -167,17 +83,7 @@ int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
 
 int decode(const std::string& inPath, bool mirror) {
     std::string data;
-    if (endsWith(inPath, ".lidar")) {
-        const auto contents = read_param_file(inPath);
-        if (!contents) return printError(kCmd, "cannot read " + inPath), ExitUsage;
-        if (!contents->zoneImage) return printError(kCmd, inPath + ": no \"zone\" section"), ExitFailure;
-        data.assign(contents->zoneImage->begin(), contents->zoneImage->end());
-    } else if (!readFile(inPath, data)) {
-        return printError(kCmd, "cannot read " + inPath), ExitUsage;
-    }
-    if (data.size() != kZoneDefSize)
-        return printError(kCmd, inPath + ": not a zone image (" + std::to_string(data.size()) + " bytes)"),
-               ExitFailure;
+    if (const int rc = loadZoneImageBytes(kCmd, inPath, data); rc != ExitOk) return rc;
 
     auto def = std::make_unique<ZoneDef>();
     std::memcpy(def.get(), data.data(), kZoneDefSize);
@@ -187,7 +93,7 @@ int decode(const std::string& inPath, bool mirror) {
     if (zonedef_crc(*def) != def->crc)
         printError(kCmd, "warning: " + inPath + ": image CRC does not match its header");
 
-    std::printf("%s\n", zonesJson(*list).c_str());
+    std::printf("%s\n", zones_to_json(*list).c_str());
     return ExitOk;
 }
 
@@ -196,7 +102,7 @@ int decode(const std::string& inPath, bool mirror) {
 int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
     if (write) {
-        if (const int rc = loadZones(path, *list); rc != ExitOk) return rc;
+        if (const int rc = loadZoneList(kCmd, path, *list); rc != ExitOk) return rc;
         // Refuse early rather than leave a scanner half-erased by a list it cannot take.
         auto def = std::make_unique<ZoneDef>();
         int bad = 0;
@@ -212,12 +118,12 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto got = std::make_unique<zones>();
     RecvDataProc* r = session.receiver();
     const int rc = runZoneOperation(
-        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get());
+        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get(), path);
     if (rc != ExitOk) return rc;
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << zonesJson(*got) << "\n";
+        out << zones_to_json(*got) << "\n";
         out.close();
         if (!out) return printError(kCmd, "cannot write " + path), ExitFailure;
     }
@@ -236,17 +142,21 @@ int runZones(const std::vector<std::string>& args) {
         return ExitUsage;
     }
     const std::string& verb = args[0];
-    bool mirror = false;
+    bool mirror = false, reference = false;
     std::vector<std::string> operands;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--mirror")
             mirror = true;
+        else if (args[i] == "--reference" && verb == "encode")
+            reference = true;
         else if (args[i].size() > 1 && args[i][0] == '-')
             return printError(kCmd, "unknown option " + args[i]), ExitUsage;
         else
             operands.push_back(args[i]);
     }
-    if (verb == "encode" && operands.size() == 2) return encode(operands[0], operands[1], mirror);
+    if (verb == "encode" && operands.size() == 2)
+        return encode(operands[0], operands[1], mirror,
+                      reference ? ZoneRasteriser::Reference : ZoneRasteriser::Fast);
     if (verb == "decode" && operands.size() == 1) return decode(operands[0], mirror);
     if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror)
         return liveZones(verb == "write", operands[0], operands[1]);

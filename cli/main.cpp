@@ -23,6 +23,8 @@ const Command kCommands[] = {
     {"send", cli::runSend, "send one command to a scanner and print its reply"},
     {"record", cli::runRecord, "record a scanner's stream like \"save log\""},
     {"discover", cli::runDiscover, "list scanners heard on the heartbeat group or found on serial ports"},
+    {"audit", cli::runAudit, "print the audit trail of changes made to scanners"},
+    {"whatif", cli::runWhatIf, "check a recording against a zone set: which revolutions would trigger"},
     {"params", cli::runParams, "export a scanner's parameters to a .lidar file, import or show one"},
     {"upgrade", cli::runUpgrade, "upgrade a scanner's firmware over UDP or a serial port"},
     {"image", cli::runImage, "pack a file into a firmware image, or check an image"},

@@ -3,8 +3,10 @@
 #include <QObject>
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <vector>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "model_table.h"
 #include "recvdataproc.h"
@@ -36,7 +38,7 @@ bool modelStoresZones(const Session& session) {
 }
 
 int runZoneOperation(Session& session, const char* command, bool write, const std::function<void()>& start,
-                     zones* got) {
+                     zones* got, const std::string& what) {
     const int resultType = write ? 7 : 6;
     bool finished = false, gaveUp = false;
     int result = 0;
@@ -63,24 +65,40 @@ int runZoneOperation(Session& session, const char* command, bool write, const st
         QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
             if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
         }));
+    std::optional<quint32> writtenCrc;
+    c.list.push_back(
+        QObject::connect(r, &RecvDataProc::sig_zoneImageCrc, &session, [&](int type, quint32 crc) {
+            if (type == 7) writtenCrc = crc;
+        }));
+    // One error line, and for a write its line on the audit trail.
+    auto end = [&](int rc, const char* outcome, const std::string& error) {
+        if (!error.empty()) printError(command, error);
+        if (!write) return rc;
+        AuditRecord record = sessionAuditRecord(session, audit::kZoneWrite);
+        record.command = QString::fromStdString(what);
+        record.outcome = QLatin1String(outcome);
+        record.detail = QString::fromStdString(error.empty() ? "result " + std::to_string(result) : error);
+        if (rc == ExitOk) record.imageCrc = writtenCrc;
+        recordAudit(command, record);
+        return rc;
+    };
 
     start();
-    waitUntil([&] { return finished || gaveUp; }, kTransferBoundMs);
+    waitUntil([&] { return finished || gaveUp || session.lost(); }, kTransferBoundMs);
+    if (session.lost()) return linkLost(session, command);
     if (!finished) {
         // Cancel so the receiver does not act on a late reply while the link closes.
         r->recv_zoneCmd(0, zones{});
-        if (interrupted()) return printError(command, "interrupted"), ExitInterrupted;
+        if (interrupted()) return end(ExitInterrupted, audit::kFailed, "interrupted");
         if (gaveUp)
-            return printError(command, "the scanner stopped answering during the transfer"), ExitNoAnswer;
-        return printError(command, "the transfer did not finish in time"), ExitFailure;
+            return end(ExitNoAnswer, audit::kNoAnswer, "the scanner stopped answering during the transfer");
+        return end(ExitFailure, audit::kFailed, "the transfer did not finish in time");
     }
-    if (write ? result <= 0 : result != 1) {
-        printError(command,
+    if (write ? result <= 0 : result != 1)
+        return end(ExitFailure, audit::kFailed,
                    std::string(write ? "write zone failed" : "read zone failed") +
                        (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
-        return ExitFailure;
-    }
-    return ExitOk;
+    return end(ExitOk, audit::kSucceeded, std::string());
 }
 
 }  // namespace cli

@@ -100,8 +100,13 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     buildPages();
     createWorkers();
     connectWorkers();
+    connectLinkControls();
     connectPeerPages();
     connectParamPages();
+    setupRights();
+    // Started once every receiver of its signals is connected: a set-up
+    // failure it reports at once must not go unheard.
+    m_heartbeat->start();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -109,6 +114,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
 }
 
 MainPage::~MainPage() {
+    stopOpening();
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
     if (m_playback) m_playback->stop();  // a caching loop would hold its thread
@@ -231,10 +237,6 @@ void MainPage::on_pb_dev_clicked() {
 void MainPage::on_pb_config_clicked() {
     if (m_pageConfig) m_pageConfig->refresh();
     showPage(m_pageConfig);
-}
-
-void MainPage::on_pb_right_clicked() {
-    // Rights management opens the login dialog once it exists.
 }
 
 void MainPage::on_pb_showmax_clicked() {

@@ -16,20 +16,28 @@
 #include <QVector>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "audit_log.h"
 #include "devconninfo.h"
 #include "eeprom.h"
+#include "link_open.h"
 #include "metatypes.h"
 #include "playbackproc.h"
 #include "rawdata.h"
+#include "scanner_link.h"
 #include "zonealarm.h"
 
 class QAbstractButton;
 class QThread;
+class Dialog_Audit;
+class Dialog_Login;
 class Dialog_Playback;
+class QThreadPool;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
@@ -81,7 +89,14 @@ public:
     int portOrBaud() const { return m_portBaud; }
     int localPort() const { return m_localPort; }
     int dataHandle() const { return m_dataHandle; }
-    bool isLinkOpen() const { return m_dataHandle > 0 || m_tcpDataSocket > 0; }
+    // A link is open (and has not been lost) for the receiver and the sender.
+    bool isLinkOpen() const { return m_link && m_link->isOpen(); }
+    // From recv_start until the scanner's parameter block arrives (or the
+    // attempt failed or was cancelled): the wait dialog's Cancel disconnects.
+    bool isConnecting() const;
+    // Switches the open serial link to `baud` (the scanner accepted "LSBPS").
+    // False when no serial link is open or the port refused the rate.
+    bool setSerialLinkBaud(int baud);
     int stateFlags() const { return m_stateFlags; }
     const EEpromV101& paramBlock() const { return m_paramBlock; }
     int offsetAngle() const { return m_offsetAngle; }
@@ -98,6 +113,11 @@ public:
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+    // The login's right level (statusValue, message type 17) and its dialogs;
+    // each dialog is null until first opened.
+    int rightLevel() const { return m_statusValue; }
+    Dialog_Login* loginDialog() const { return m_loginDialog; }
+    Dialog_Audit* auditDialog() const { return m_auditDialog; }
     Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
     // The admin window once it has been opened (showAdminPage), else null.
     Page_Admin* adminPage() const { return m_pageAdmin; }
@@ -138,7 +158,11 @@ public slots:
     void on_pb_close_clicked();
 
     void recv_data(int type, QByteArray data);
+    // Opens the link on a worker thread behind the wait dialog and returns at
+    // once; the result comes back to this thread (finishStart).
     void recv_start(QString type, QString ip_com, int port_baud, int remote_port);
+    // The receiver found link `linkId` gone: one message, the disconnected state.
+    void recv_linkLost(quint64 linkId, QString reason);
     void recv_restart(QString type, QString ip_com, int port_baud, int remote_port);
     void recv_wait(bool state);
     void recv_progress(int rate, QString title, QString info);
@@ -158,6 +182,11 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    // Audit trail: a command's outcome from the sender, a zone image's CRC
+    // from the receiver, and the trail's dialog (mainpage_rights.cpp).
+    void recv_cmdOutcome(int mode, QString cmd, int outcome);
+    void recv_zoneImageCrc(int type, quint32 crc);
+    void recv_showAudit();
     void recv_CacheData(CachedRevolutions data, float progress);
     // Asks for a file and writes the revolution on screen to it (CSV or PLY).
     void exportRevolution();
@@ -219,6 +248,12 @@ private:
 
     // ---- link
     void startWorkers();
+    void connectLinkControls();
+    void finishStart(unsigned attempt, const LinkOpenResult& result);
+    void handOverLink(const LinkOpenResult& result);
+    void cancelConnect();
+    void abandonOpening();
+    void stopOpening();
     void closeLink();
     void disconnectLink();
     bool startFromHomePage(const QString& type, const QString& ip_com, int port_baud, int remote_port);
@@ -267,6 +302,10 @@ private:
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state
+    LinkRef m_link;                       // the open link, shared with the receiver and the sender
+    QThreadPool* m_linkOpener = nullptr;  // opens links off the GUI thread, one at a time
+    unsigned m_openAttempt = 0;           // the attempt whose result is still wanted
+    std::shared_ptr<std::atomic<bool>> m_openCancel;  // set: the running attempt is called off
     QString m_linkType;
     QString m_ipCom;
     int m_portBaud = 0;
@@ -286,6 +325,20 @@ private:
     bool m_isPlayback = false;
     QString m_lastRefused;
     std::unique_ptr<ZoneDef> m_exportImage;
+
+    // ---- rights and audit trail (mainpage_rights.cpp)
+    void setupRights();
+    // Stores the level and hands it to every widget that takes one.
+    void applyRightLevel(int level);
+    AuditRecord auditRecord(const char* operation) const;
+    void auditZoneResult(int type, const QByteArray& data);
+    Dialog_Login* m_loginDialog = nullptr;
+    Dialog_Audit* m_auditDialog = nullptr;
+    std::optional<quint32> m_zoneCrc;             // of the transfer that just ended
+    std::optional<quint32> m_writtenZoneCrc;      // a zone write waiting for its read-back
+    std::optional<AuditRecord> m_pendingUpgrade;  // the firmware upgrade under way
+    std::optional<AuditRecord> m_pendingImport;   // the parameter import under way
+    bool m_auditFailureShown = false;
 
     // ---- commissioning report
     ReportWriter* m_reportWriter = nullptr;  // made on first use, a child of this window

@@ -16,6 +16,7 @@
 #include "page_info.h"
 #include "page_lidar.h"
 #include "recvdataproc.h"
+#include "sendcmdproc.h"
 #include "settings.h"
 #include "transport.h"
 
@@ -61,6 +62,10 @@ bool parseNetworkCommand(const QByteArray& text, QString* ip, int* port) {
 // ---------------------------------------------------------------- dispatch
 
 void MainPage::recv_data(int type, QByteArray data) {
+    // News the link's workers queued before the link closed changes nothing
+    // now (a late "resume" must not restart the receiver, a late block must
+    // not show a scanner as connected); texts for the operator still show.
+    if (type > 1 && !isLinkOpen() && (sender() == m_receiver || sender() == m_sender)) return;
     switch (type) {
         case 0:
             showMessage(tr("warm"), QString::fromLocal8Bit(data));
@@ -122,10 +127,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             // Algorithm-box status: routed to the algorithm-box page once it exists.
             break;
         case 17:
-            m_statusValue = decimal(data);
-            m_pageLidar->setStatusValue(m_statusValue);
-            if (m_pageInfo) m_pageInfo->setRightLevel(m_statusValue);
-            if (m_pageConfig) m_pageConfig->setRightLevel(m_statusValue);
+            applyRightLevel(decimal(data));
             break;
         default:
             break;
@@ -283,7 +285,7 @@ void MainPage::handleLinkCommand(const QByteArray& data) {
         if (end >= 0) text.truncate(end);
         bool ok = false;
         const int baud = text.trimmed().toInt(&ok);
-        if (!ok || baud <= 0 || set_serial_baud(m_dataHandle, baud) != 0) {
+        if (!ok || !setSerialLinkBaud(baud)) {
             showMessage(tr("err"), tr("Failed to modify baud rate!"));
             return;
         }

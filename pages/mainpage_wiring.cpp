@@ -31,8 +31,7 @@ void MainPage::createWorkers() {
     // when no upgrade ever ran.
     m_threads[2]->start();
 
-    m_heartbeat = new HeartBeatProc(kHeartbeatPort);
-    m_heartbeat->start();
+    m_heartbeat = new HeartBeatProc(kHeartbeatPort);  // started once connected
 
     createPlayback();
 }

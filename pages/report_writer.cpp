@@ -8,6 +8,7 @@
 #include "commissioning_report.h"
 #include "model_table.h"
 #include "recvdataproc.h"
+#include "report_audit.h"
 #include "sendcmdproc.h"
 
 ReportWriter::ReportWriter(RecvDataProc* receiver, SendCmdProc* sender, QObject* parent)
@@ -18,6 +19,9 @@ ReportWriter::ReportWriter(RecvDataProc* receiver, SendCmdProc* sender, QObject*
             [this] { fail(tr("The scanner did not finish answering in time.")); });
     connect(m_receiver, &RecvDataProc::sig_data, this, &ReportWriter::recv_data);
     connect(m_receiver, &RecvDataProc::sig_zoneData, this, &ReportWriter::recv_zoneData);
+    connect(m_receiver, &RecvDataProc::sig_zoneImageCrc, this, [this](int type, quint32 crc) {
+        if (m_stage == Stage::Zones && type == 6) m_input.verification.imageCrc = crc;
+    });
     // Serial scanners' blocks come from the command sender.
     connect(m_sender, &SendCmdProc::sig_data, this, &ReportWriter::recv_data);
     connect(m_sender, &SendCmdProc::sig_respondFinish, this, &ReportWriter::recv_respondFinish);
@@ -58,6 +62,8 @@ void ReportWriter::recv_data(int type, QByteArray data) {
         if (data.trimmed().toInt() != 1) return fail(tr("The zones could not be read."));
         m_input.zonesRead = true;
         m_input.verification.source = tr("read back from the scanner");
+        // The zone worker checks the image against its CRC before it reports a read as done.
+        if (m_input.verification.imageCrc) m_input.verification.imageIntact = true;
         write();
     }
 }
@@ -77,6 +83,7 @@ void ReportWriter::recv_respondFinish(int type, QString, int) {
 void ReportWriter::readZones() {
     m_stage = Stage::Zones;
     m_input.zoneList = zones{};
+    m_input.verification.imageCrc.reset();
     m_receiver->recv_zoneCmd(1, zones{});
 }
 
@@ -85,9 +92,12 @@ void ReportWriter::write() {
     m_bound.stop();
     // Drawing sixteen zone pages over a revolution takes a moment: not on the GUI thread.
     auto result = std::make_shared<std::pair<bool, QString>>();
-    const ReportInput input = m_input;
+    const ReportInput base = m_input;
     const QString path = m_path;
-    m_thread = QThread::create([input, path, result] {
+    m_thread = QThread::create([base, path, result] {
+        ReportInput input = base;
+        // The trail is a file: read it here, not on the GUI thread.
+        report_read_audit(input);
         int pages = 0;
         QString error;
         result->first = write_commissioning_report(input, path, &error, &pages);

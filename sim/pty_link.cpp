@@ -40,7 +40,9 @@ bool PtyLink::open(const QString& linkPath, QString* error) {
         if (error) *error = QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(errno)));
         return false;
     };
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec: a program the simulator's process starts (a test running
+    // vantrel-cli) must not keep the terminal alive after the simulator stops.
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0) return fail(QStringLiteral("posix_openpt"));
     if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) return fail(QStringLiteral("grantpt/unlockpt"));
     char name[128] = {};
@@ -48,7 +50,7 @@ bool PtyLink::open(const QString& linkPath, QString* error) {
     m_path = QString::fromLocal8Bit(name);
     // Holding the slave open keeps the master readable when a client closes
     // and reopens the port, instead of reporting a hang-up forever.
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_slave < 0) return fail(QStringLiteral("open slave"));
     termios tio{};
     if (tcgetattr(m_slave, &tio) == 0) {

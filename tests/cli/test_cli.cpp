@@ -125,6 +125,17 @@ TEST_F(CliDecode, TextPrintsSectorLogLinesAndAnEmptyLineAfterEachRevolution) {
     EXPECT_TRUE(lines[9].startsWith("start angle 1440 span:360 N:2  \t"));
 }
 
+// One readable line per revolution: nearest and farthest distances of the
+// revolution from the boundary at 180 degrees to the next.
+TEST_F(CliDecode, SummaryPrintsOneLinePerRevolution) {
+    const CliRun r = runCli({"decode", "--format", "summary", write(pb::concat({turn(), turn(), turn(), turn()}))});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Distances run from 1000 + 0 mm (fan at 0 deg) to 1000 + 3240 + 2 mm (fan at 324 deg).
+    EXPECT_EQ(r.out.toStdString(),
+              "revolution 0  fans 10  points 30  nearest 1.000 m  farthest 4.242 m  stamp 0.000000\n"
+              "revolution 1  fans 10  points 30  nearest 1.000 m  farthest 4.242 m  stamp 0.000000\n");
+}
+
 TEST_F(CliDecode, DecoderDiagnosticsStayOffStdout) {
     Bytes rec = pb::concat({turn(), turn()});
     pb::append(rec, pb::corruptChecksum(pb::fanCFn(0, 360, 4)));
@@ -200,7 +211,7 @@ TEST_F(CliDecode, EmptyRecordingDecodesToNothing) {
 TEST_F(CliDecode, HelpPrintsUsage) {
     const CliRun r = runCli({"decode", "--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.startsWith("usage: vantrel-cli decode [--format text|json] FILE"));
+    EXPECT_TRUE(r.out.startsWith("usage: vantrel-cli decode [--format text|json|summary] FILE"));
 }
 
 // ------------------------------------------------------------- golden recording
@@ -296,6 +307,18 @@ TEST_F(CliDecode, GoldenRecording) {
     EXPECT_TRUE(r.err.contains("decode failures 1"));
 }
 
+// ---------------------------------------------------------------- audit
+
+TEST(CliAudit, BadOptionsExitWith2) {
+    for (const QStringList& args :
+         {QStringList{"audit", "--since", "yesterday"}, QStringList{"audit", "--since", "2024-13-01"},
+          QStringList{"audit", "--format", "xml"}, QStringList{"audit", "extra"}}) {
+        const CliRun r = runCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+}
 // ---------------------------------------------------------------- export
 
 namespace {

@@ -101,6 +101,24 @@ TEST(CliReport, LiveScannerReportShowsItsSerialTheImageCrcAndEveryZone) {
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
     // The simulator streams: the drawings lie over its last revolution.
     EXPECT_TRUE(pdfText(out, 3).contains(QStringLiteral("the last revolution received")));
+    EXPECT_TRUE(text.contains(QStringLiteral("Matches what was written not checked"))) << text.toStdString();
+
+    // After a zone write the image read back is checked against the one the trail recorded.
+    QFile json(dir.filePath("zones.json"));
+    ASSERT_TRUE(json.open(QIODevice::WriteOnly));
+    json.write(
+        R"({"zones": [{"shape": "rectangle", "zone": 5, "kind": "warning", "points": [[0, -900], [2000, 900]]}]})");
+    json.close();
+    const CliRun write =
+        runCli({"zones", "write", "udp://127.0.0.2:17601?local=17651", json.fileName()}, 60000);
+    ASSERT_EQ(write.exitCode, 0) << write.err.toStdString();
+    const QString after = dir.filePath("after.pdf");
+    ASSERT_EQ(runCli({"report", "udp://127.0.0.2:17601?local=17651", after}, 60000).exitCode, 0);
+    EXPECT_EQ(pdfPages(after), 4);  // identity, parameters, zone 5, verification
+    const QString verification = pdfText(after, 4);
+    for (const char* expected : {"Matches what was written yes", "zone write", "succeeded"})
+        EXPECT_TRUE(verification.contains(QString::fromLatin1(expected))) << expected << "\n"
+                                                                          << verification.toStdString();
 }
 
 TEST(CliReport, SilentScannerExitsFourAndLeavesNoFile) {

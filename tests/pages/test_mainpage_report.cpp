@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <memory>
 
+#include "audit_log.h"
 #include "dialog_report.h"
 #include "mainpage.h"
 #include "netguard.h"
@@ -26,6 +27,8 @@ TEST(MainPageReport, WritesTheConnectedScannersReportWithItsZones) {
     QTemporaryDir dir;
     qputenv("VANTREL_SERIAL_PORTS", "");
     Settings::setDirectoryForTesting(dir.path().toStdString());
+    const QString sharedTrail = audit_directory();
+    audit_set_directory(dir.filePath("trail"));  // never the user's own trail
     QStringList messages;
     MainPage::setMessageHook([&](const QString&, const QString& text) { messages << text; });
     const QString out = dir.filePath("handover.pdf");
@@ -91,4 +94,5 @@ TEST(MainPageReport, WritesTheConnectedScannersReportWithItsZones) {
     MainPage::setMessageHook({});
     pagemsg::setFileHook({});
     Dialog_Report::setAnswerHook({});
+    audit_set_directory(sharedTrail);
 }

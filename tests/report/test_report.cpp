@@ -13,6 +13,7 @@
 
 #include "commissioning_report.h"
 #include "pdf_read.h"
+#include "report_audit.h"
 #include "report_pager.h"
 
 namespace {
@@ -206,4 +207,34 @@ TEST(CommissioningReport, FolderThatCannotBeWrittenLeavesNoFile) {
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden).size(), 2);
     EXPECT_EQ(QFileInfo(dir.filePath("not-a-folder")).size(), 0);
     EXPECT_TRUE(QDir(dir.filePath("existing-folder")).isEmpty());
+}
+
+TEST(CommissioningReport, AuditTrailGivesTodaysEntriesOfThisScannerAndTheWriteToCheckAgainst) {
+    const QDate today(2024, 5, 2);
+    auto record = [](const char* serial, const QDateTime& time, const char* operation,
+                     std::optional<quint32> crc) {
+        AuditRecord r;
+        r.serial = QString::fromLatin1(serial);
+        r.time = time;
+        r.operation = QString::fromLatin1(operation);
+        r.outcome = QString::fromLatin1(audit::kSucceeded);
+        r.imageCrc = crc;
+        return r;
+    };
+    const std::vector<AuditRecord> trail = {
+        record("VT2401A0042", QDateTime(today.addDays(-1), QTime(16, 0)), audit::kZoneWrite, 0x11111111),
+        record("VT2401A0042", QDateTime(today, QTime(9, 0)), audit::kParameterCommand, std::nullopt),
+        record("VTOTHER", QDateTime(today, QTime(9, 5)), audit::kZoneWrite, 0x22222222),
+    };
+    for (const auto& [readBack, matched] :
+         {std::pair<uint32_t, bool>{0x11111111, true}, {0x33333333, false}}) {
+        ReportInput in;
+        in.verification.imageCrc = readBack;
+        report_take_audit(in, trail, QStringLiteral("VT2401A0042"), today);
+        ASSERT_EQ(in.audit.size(),
+                  1u);  // yesterday's write and the other scanner are not today's of this one
+        EXPECT_EQ(in.audit[0].operation, QString::fromLatin1(audit::kParameterCommand));
+        EXPECT_EQ(in.verification.writtenCrc, std::optional<uint32_t>(0x11111111));
+        EXPECT_EQ(in.verification.matched, std::optional<bool>(matched));
+    }
 }
