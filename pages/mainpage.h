@@ -199,7 +199,7 @@ public slots:
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
-    // "Commissioning report...": asks for engineer, site and file name, reads
+    // The point-cloud page's "Commissioning report…": asks for engineer, site and file name, reads
     // the connected scanner's block and zones with the wait dialog, and writes
     // the PDF (mainpage_report.cpp). Ends with sig_reportWritten.
     void writeCommissioningReport();

@@ -36,6 +36,7 @@ class Page_DrawZone;
 class Page_Span;
 class QAction;
 class QPropertyAnimation;
+class QPushButton;
 class QTimer;
 
 namespace Ui {
@@ -187,6 +188,8 @@ signals:
     void sig_CacheData(std::vector<RawData> data, float progress);
     // The admin button: the admin page is to be shown for this link type.
     void sig_openAdmin(QString linkType);
+    // "Commissioning report…": the main window reads the scanner and writes its report.
+    void sig_commissioningReport();
 
 public:
     // The outcome of a save-log request: a refused start unchecks the box
@@ -231,7 +234,8 @@ private:
     QTimer* m_refreshTimer = nullptr;
     QPropertyAnimation* m_panelAnimation = nullptr;
     QPointer<Dialog_ResolutionView> m_resolutionDialog;
-    std::unique_ptr<ZoneAlarm> m_offline;  // decodes imported images; created on first need
+    QPushButton* m_reportButton = nullptr;  // "Commissioning report…", live with a connected scanner
+    std::unique_ptr<ZoneAlarm> m_offline;   // decodes imported images; created on first need
     bool m_offlineImported = false;
 
     std::unique_ptr<zones> m_zones;  // the working list (22 KB: kept off the stack)

@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <memory>
@@ -14,6 +15,7 @@
 #include "dialog_report.h"
 #include "mainpage.h"
 #include "netguard.h"
+#include "page_lidar.h"
 #include "page_message.h"
 #include "pdf_read.h"
 #include "qt_wait.h"
@@ -70,6 +72,10 @@ TEST(MainPageReport, WritesTheConnectedScannersReportWithItsZones) {
 
     MainPage page;
     QSignalSpy finished(&page, &MainPage::sig_reportWritten);
+    auto* reportButton = page.lidarPage()->findChild<QPushButton*>(QStringLiteral("pb_report"));
+    ASSERT_NE(reportButton, nullptr);
+    EXPECT_EQ(reportButton->text(), QStringLiteral("Commissioning report…"));
+    EXPECT_FALSE(reportButton->isEnabled());
     // Without a scanner there is nothing to record.
     page.writeCommissioningReport();
     EXPECT_EQ(finished.count(), 0);
@@ -79,7 +85,9 @@ TEST(MainPageReport, WritesTheConnectedScannersReportWithItsZones) {
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return (page.stateFlags() & MainPage::kBlockReceived) && !page.shownRevolution().empty(); },
         20000));
-    page.writeCommissioningReport();
+    // The operator starts it from the point-cloud page.
+    ASSERT_TRUE(reportButton->isEnabled());
+    reportButton->click();
     ASSERT_TRUE(finished.wait(60000));
     ASSERT_TRUE(finished.front().at(0).toBool()) << finished.front().at(1).toString().toStdString();
 
