@@ -1,6 +1,7 @@
 #include "report_zone_drawing.h"
 
 #include <QFont>
+#include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygonF>
 #include <QTransform>
@@ -295,15 +296,34 @@ void paint_zone_drawing(QPainter& painter, const QRectF& target, double pxPerMm,
     painter.drawLine(origin, origin - QPointF(0, r * 3));
 
     // ---- grid labels along the bottom and the left edge
+    // Labels that would run into each other go on every second (fifth, tenth)
+    // line, counted from the scanner so they stay on round values; one the
+    // frame would cut is left out.
     painter.setFont(labelFont);
     painter.setPen(QColor(90, 90, 90));
+    const QFontMetricsF fm(labelFont, painter.device());
+    const double spacing = g * k, gap = pxPerMm * 1.5;
+    auto labelEvery = [spacing](double room) {
+        for (int n : {1, 2, 5, 10})
+            if (spacing * n >= room) return n;
+        return 20;
+    };
+    double widest = 0;
+    for (double x = std::ceil(bounds.left() / g) * g; x <= bounds.right(); x += g)
+        widest = std::max(widest, fm.horizontalAdvance(metres(x)));
+    const int everyX = labelEvery(widest + gap), everyY = labelEvery(fm.height() + gap);
     for (double x = std::ceil(bounds.left() / g) * g; x <= bounds.right(); x += g) {
+        if (std::llround(x / g) % everyX != 0) continue;
         const QPointF at = toPage.map(QPointF(x, bounds.top()));
-        painter.drawText(QPointF(at.x() + pxPerMm * 0.6, at.y() - pxPerMm * 0.8), metres(x));
+        const QString text = metres(x);
+        const QPointF base(at.x() + pxPerMm * 0.6, at.y() - pxPerMm * 0.8);
+        if (base.x() + fm.horizontalAdvance(text) <= target.right()) painter.drawText(base, text);
     }
     for (double y = std::ceil(bounds.top() / g) * g; y <= bounds.bottom(); y += g) {
+        if (std::llround(y / g) % everyY != 0) continue;
         const QPointF at = toPage.map(QPointF(bounds.left(), y));
-        painter.drawText(QPointF(at.x() + pxPerMm * 0.8, at.y() - pxPerMm * 0.6), metres(y));
+        const QPointF base(at.x() + pxPerMm * 0.8, at.y() - pxPerMm * 0.6);
+        if (base.y() - fm.ascent() >= target.top()) painter.drawText(base, metres(y));
     }
     painter.setClipping(false);
     painter.setBrush(Qt::NoBrush);
