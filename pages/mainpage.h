@@ -41,6 +41,7 @@ class QThreadPool;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
+class Dialog_WhatIf;
 class FirmwareUpdateProc;
 class HeartBeatProc;
 class Page_Admin;
@@ -135,6 +136,10 @@ public:
     // Writes the shown revolution as CSV or PLY; on failure *error says why
     // and nothing is left behind.
     bool exportRevolutionTo(const QString& path, bool ply, QString* error);
+    // The recording playback last loaded (empty once playback is closed) and
+    // the zone what-if dialog once opened (else null).
+    QString playbackFile() const { return m_playbackFile; }
+    Dialog_WhatIf* whatIfDialog() const;
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -196,6 +201,9 @@ public slots:
     void recv_CacheData(CachedRevolutions data, float progress);
     // Asks for a file and writes the revolution on screen to it (CSV or PLY).
     void exportRevolution();
+    // Checks the playback file against the point-cloud page's working zones
+    // and shows the outcome; says so when either is missing.
+    void showWhatIf();
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
@@ -306,6 +314,8 @@ private:
     int m_playbackRuns = 0;  // files handed to the playback worker so far
     std::vector<RawData> m_shownRevolution;
     QString m_exportDir;
+    QString m_playbackFile;
+    QPointer<Dialog_WhatIf> m_whatIfDialog;
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state

@@ -8,7 +8,6 @@
 #include <QIcon>
 #include <QMessageBox>
 #include <QPropertyAnimation>
-#include <QPushButton>
 #include <QResizeEvent>
 #include <QSignalBlocker>
 #include <QTimer>
@@ -69,6 +68,7 @@ Page_lidar::Page_lidar(QWidget* parent)
     buildSidePanel();
     connectView();
     buildZoneMenus();
+    buildActionButtons();
     loadPresets();
 
     m_spinUp = new QTimer(this);
@@ -84,10 +84,6 @@ Page_lidar::Page_lidar(QWidget* parent)
     setIoStates(m_ioStates);
     setIoConfig(false, QByteArray());
     ui->pb_admin->setVisible(false);
-    m_reportButton = new QPushButton(ui->gb_other);
-    m_reportButton->setObjectName(QStringLiteral("pb_report"));
-    ui->gl_other->addWidget(m_reportButton, 2, 0);
-    connect(m_reportButton, &QPushButton::clicked, this, &Page_lidar::sig_commissioningReport);
     updateZoneLabels();
     setConnected(false);
 }
@@ -348,8 +344,7 @@ void Page_lidar::setConnected(bool connected, const QString& linkType) {
                        static_cast<QWidget*>(ui->pb_changezone), static_cast<QWidget*>(ui->pb_clearzone)})
         w->setEnabled(connected && property("zonesEnabled").toBool());
     ui->lb_linkstate->setText(connected ? tr("Connected (%1)").arg(m_linkType) : tr("No device connected"));
-    m_reportButton->setText(tr("Commissioning report…"));
-    m_reportButton->setEnabled(connected);
+    m_pbReport->setEnabled(connected);
 }
 
 void Page_lidar::updateZoneLabels() {
@@ -454,6 +449,7 @@ void Page_lidar::resetPage() {
 void Page_lidar::retranslate() {
     ui->retranslateUi(this);
     buildZoneMenus();
+    retranslateActionButtons();
     rebuildResolutionMenu();
     setConnected(m_connected);
     updateZoneLabels();

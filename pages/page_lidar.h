@@ -188,6 +188,10 @@ signals:
     void sig_CacheData(std::vector<RawData> data, float progress);
     // The admin button: the admin page is to be shown for this link type.
     void sig_openAdmin(QString linkType);
+    // "Export revolution...": the revolution on screen is to be written to a file.
+    void sig_exportRevolution();
+    // "Zone what-if...": the playback file is to be checked against the working zones.
+    void sig_whatIf();
     // "Commissioning report…": the main window reads the scanner and writes its report.
     void sig_commissioningReport();
 
@@ -212,6 +216,10 @@ private:
     void setEditZone(int zone);
     void warn(const QString& text);
 
+    // ---- actions beyond the form's controls (page_lidar_actions.cpp)
+    void buildActionButtons();
+    void retranslateActionButtons();
+
     // ---- zones (page_lidar_zones.cpp)
     ZoneAlarm& offlineZones();
     void buildZoneMenus();
@@ -234,8 +242,10 @@ private:
     QTimer* m_refreshTimer = nullptr;
     QPropertyAnimation* m_panelAnimation = nullptr;
     QPointer<Dialog_ResolutionView> m_resolutionDialog;
-    QPushButton* m_reportButton = nullptr;  // "Commissioning report…", live with a connected scanner
-    std::unique_ptr<ZoneAlarm> m_offline;   // decodes imported images; created on first need
+    QPushButton* m_pbExportRevolution = nullptr;
+    QPushButton* m_pbWhatIf = nullptr;
+    QPushButton* m_pbReport = nullptr;     // "Commissioning report…", live with a connected scanner
+    std::unique_ptr<ZoneAlarm> m_offline;  // decodes imported images; created on first need
     bool m_offlineImported = false;
 
     std::unique_ptr<zones> m_zones;  // the working list (22 KB: kept off the stack)
