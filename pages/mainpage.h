@@ -45,6 +45,7 @@ class Dialog_WhatIf;
 class FirmwareUpdateProc;
 class HeartBeatProc;
 class Page_Admin;
+class Page_Box;
 class Page_Config;
 class Page_Dev;
 class Page_Info;
@@ -112,6 +113,7 @@ public:
     Page_Main* homePage() const { return m_pageMain; }
     Page_Info* infoPage() const { return m_pageInfo; }
     Page_Config* configPage() const { return m_pageConfig; }
+    Page_Box* boxPage() const { return m_pageBox; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
@@ -255,6 +257,9 @@ private:
     void showBlockOnParamPages();
     void applyModelToParamPages(bool zones, bool io, int direction);
     void finishZoneImport(bool written);
+    // The algorithm box page and its status datagrams (mainpage_box.cpp).
+    void connectBoxPage();
+    void handleBoxStatus(const QByteArray& data);
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -297,7 +302,7 @@ private:
     Page_Main* m_pageMain = nullptr;
     Page_Info* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
-    QWidget* m_pageBox = nullptr;
+    Page_Box* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
     Page_Config* m_pageConfig = nullptr;
     Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
@@ -317,6 +322,7 @@ private:
     QString m_playbackFile;
     QPointer<Dialog_WhatIf> m_whatIfDialog;
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
+    bool m_boxWorkerStarted = false;
 
     // ---- connection state
     LinkRef m_link;                       // the open link, shared with the receiver and the sender

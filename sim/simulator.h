@@ -10,9 +10,8 @@
 #include <atomic>
 #include <memory>
 
+#include "engine_thread.h"
 #include "sim_options.h"
-
-class QThread;
 
 namespace sim {
 
@@ -42,8 +41,8 @@ public:
 
 private:
     SimOptions m_options;
-    QThread* m_thread = nullptr;
-    SimEngine* m_engine = nullptr;
+    EngineThread m_runner{QStringLiteral("vantrel-sim")};
+    SimEngine* m_engine = nullptr;  // owned by m_runner
     QString m_serialPath;
 };
 
