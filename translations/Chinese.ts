@@ -47,6 +47,561 @@
     </message>
 </context>
 <context>
+    <name>CommissioningReport</name>
+    <message>
+        <source>Commissioning report</source>
+        <translation>调试报告</translation>
+    </message>
+    <message>
+        <source>A record of the settings and protection fields of one scanner at its hand-over.</source>
+        <translation>一台雷达交付时的设置与防护区域记录。</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>型号</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>序列号</translation>
+    </message>
+    <message>
+        <source>Device number</source>
+        <translation>设备编号</translation>
+    </message>
+    <message>
+        <source>Serial baud rate</source>
+        <translation>串口波特率</translation>
+    </message>
+    <message>
+        <source>baud</source>
+        <translation>波特</translation>
+    </message>
+    <message>
+        <source>Scanner address</source>
+        <translation>雷达地址</translation>
+    </message>
+    <message>
+        <source>Subnet mask / gateway</source>
+        <translation>子网掩码 / 网关</translation>
+    </message>
+    <message>
+        <source>Scan data sent to</source>
+        <translation>扫描数据发送至</translation>
+    </message>
+    <message>
+        <source>Link used</source>
+        <translation>使用的连接</translation>
+    </message>
+    <message>
+        <source>Date and time</source>
+        <translation>日期与时间</translation>
+    </message>
+    <message>
+        <source>Program version</source>
+        <translation>程序版本</translation>
+    </message>
+    <message>
+        <source>Engineer</source>
+        <translation>工程师</translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <translation>现场</translation>
+    </message>
+    <message>
+        <source>Summary</source>
+        <translation>概要</translation>
+    </message>
+    <message>
+        <source>Protection fields: not read.</source>
+        <translation>防护区域：未读取。</translation>
+    </message>
+    <message>
+        <source>Protection fields: none stored.</source>
+        <translation>防护区域：未存储任何区域。</translation>
+    </message>
+    <message>
+        <source>Protection fields: %1 shapes in zone(s) %2.</source>
+        <translation>防护区域：防区 %2 中共 %1 个图形。</translation>
+    </message>
+    <message>
+        <source>matches the image last written</source>
+        <translation>与最近写入的映像一致</translation>
+    </message>
+    <message>
+        <source>DOES NOT match the image last written</source>
+        <translation>与最近写入的映像不一致</translation>
+    </message>
+    <message>
+        <source>no written image to compare with</source>
+        <translation>没有可比较的已写入映像</translation>
+    </message>
+    <message>
+        <source>Zone image CRC %1: %2.</source>
+        <translation>防区映像 CRC %1：%2。</translation>
+    </message>
+    <message>
+        <source>Parameters</source>
+        <translation>参数</translation>
+    </message>
+    <message>
+        <source>The parameter block is not available.</source>
+        <translation>参数块不可用。</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>值</translation>
+    </message>
+    <message>
+        <source>Output mapping</source>
+        <translation>输出映射</translation>
+    </message>
+    <message>
+        <source>A mark: the status drives the output.</source>
+        <translation>标记：该状态驱动此输出。</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>状态</translation>
+    </message>
+    <message>
+        <source>Output 1</source>
+        <translation>输出 1</translation>
+    </message>
+    <message>
+        <source>Output 2</source>
+        <translation>输出 2</translation>
+    </message>
+    <message>
+        <source>Output 3</source>
+        <translation>输出 3</translation>
+    </message>
+    <message>
+        <source>Output 4</source>
+        <translation>输出 4</translation>
+    </message>
+    <message>
+        <source>Protection field: zone %1</source>
+        <translation>防护区域：防区 %1</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 mm</source>
+        <translation>%1 mm</translation>
+    </message>
+    <message>
+        <source>Grid %1, scale 1:%2. Blue: observation, yellow: warning, red: alarm, dashed: filter polygon (cut out).</source>
+        <translation>网格 %1，比例 1:%2。蓝色：观察，黄色：警告，红色：报警，虚线：过滤多边形（已挖除）。</translation>
+    </message>
+    <message>
+        <source>Grey points: the last revolution received.</source>
+        <translation>灰色点：最近接收的一圈数据。</translation>
+    </message>
+    <message>
+        <source>No revolution was available.</source>
+        <translation>没有可用的一圈数据。</translation>
+    </message>
+    <message>
+        <source>Verification</source>
+        <translation>校验</translation>
+    </message>
+    <message>
+        <source>Zones taken from</source>
+        <translation>防区来源</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>未读取</translation>
+    </message>
+    <message>
+        <source>Zone image CRC</source>
+        <translation>防区映像 CRC</translation>
+    </message>
+    <message>
+        <source>not available</source>
+        <translation>不可用</translation>
+    </message>
+    <message>
+        <source>Image content</source>
+        <translation>映像内容</translation>
+    </message>
+    <message>
+        <source>intact: the content gives the CRC of its header</source>
+        <translation>完好：内容与其头部的 CRC 相符</translation>
+    </message>
+    <message>
+        <source>DAMAGED: the content does not give the CRC of its header</source>
+        <translation>已损坏：内容与其头部的 CRC 不符</translation>
+    </message>
+    <message>
+        <source>Last image written</source>
+        <translation>最近写入的映像</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1，%2</translation>
+    </message>
+    <message>
+        <source>no zone write recorded</source>
+        <translation>没有防区写入记录</translation>
+    </message>
+    <message>
+        <source>Matches what was written</source>
+        <translation>与写入内容一致</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>是</translation>
+    </message>
+    <message>
+        <source>NO: the scanner holds another image</source>
+        <translation>否：雷达中存有另一映像</translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation>未检查</translation>
+    </message>
+    <message>
+        <source>Changes recorded today</source>
+        <translation>今日记录的更改</translation>
+    </message>
+    <message>
+        <source>No change to this scanner is recorded for today.</source>
+        <translation>今日没有此雷达的更改记录。</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Program (level)</source>
+        <translation>程序（权限级别）</translation>
+    </message>
+    <message>
+        <source>Operation</source>
+        <translation>操作</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>指令</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>结果</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>详情</translation>
+    </message>
+    <message>
+        <source>Hand-over</source>
+        <translation>交付</translation>
+    </message>
+    <message>
+        <source>Handed over by</source>
+        <translation>交付人</translation>
+    </message>
+    <message>
+        <source>Signature and date</source>
+        <translation>签名与日期</translation>
+    </message>
+    <message>
+        <source>Accepted by</source>
+        <translation>接收人</translation>
+    </message>
+    <message>
+        <source>SN %1</source>
+        <translation>序列号 %1</translation>
+    </message>
+    <message>
+        <source>The report needs the graphical application object to lay out its text.</source>
+        <translation>报告需要图形应用程序对象来排版文字。</translation>
+    </message>
+    <message>
+        <source>Commissioning report %1</source>
+        <translation>调试报告 %1</translation>
+    </message>
+    <message>
+        <source>The report could not be rendered.</source>
+        <translation>无法生成报告。</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>无法写入 %1：%2</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>第 %1 页，共 %2 页</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>第 %1 页</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>开</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>关</translation>
+    </message>
+    <message>
+        <source>Observe</source>
+        <translation>观察</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>Alarm</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>Lens obscured</source>
+        <translation>镜头遮挡</translation>
+    </message>
+    <message>
+        <source>No data</source>
+        <translation>无数据</translation>
+    </message>
+    <message>
+        <source>Zone set</source>
+        <translation>防区组</translation>
+    </message>
+    <message>
+        <source>System fault</source>
+        <translation>系统故障</translation>
+    </message>
+    <message>
+        <source>System normal</source>
+        <translation>系统正常</translation>
+    </message>
+    <message>
+        <source>Network connected</source>
+        <translation>网络已连接</translation>
+    </message>
+    <message>
+        <source>Zone updating</source>
+        <translation>防区更新中</translation>
+    </message>
+    <message>
+        <source>Zero position</source>
+        <translation>零位</translation>
+    </message>
+    <message>
+        <source>Reserved</source>
+        <translation>保留</translation>
+    </message>
+    <message>
+        <source>Rotation speed</source>
+        <translation>转速</translation>
+    </message>
+    <message>
+        <source>rpm</source>
+        <translation>转/分</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>data only</source>
+        <translation>仅数据</translation>
+    </message>
+    <message>
+        <source>alarm only</source>
+        <translation>仅报警</translation>
+    </message>
+    <message>
+        <source>data and alarm</source>
+        <translation>数据和报警</translation>
+    </message>
+    <message>
+        <source>Upload type</source>
+        <translation>上传类型</translation>
+    </message>
+    <message>
+        <source>unknown (%1)</source>
+        <translation>未知（%1）</translation>
+    </message>
+    <message>
+        <source>Trailing-point removal</source>
+        <translation>拖尾点去除</translation>
+    </message>
+    <message>
+        <source>Trailing-point removal factor</source>
+        <translation>拖尾点去除系数</translation>
+    </message>
+    <message>
+        <source>Data smoothing</source>
+        <translation>数据平滑</translation>
+    </message>
+    <message>
+        <source>Filter rings</source>
+        <translation>过滤圈数</translation>
+    </message>
+    <message>
+        <source>Filter points</source>
+        <translation>过滤点数</translation>
+    </message>
+    <message>
+        <source>Target segmentation</source>
+        <translation>目标分割</translation>
+    </message>
+    <message>
+        <source>Target continuity distance threshold</source>
+        <translation>目标连续距离阈值</translation>
+    </message>
+    <message>
+        <source>Rotation direction</source>
+        <translation>旋转方向</translation>
+    </message>
+    <message>
+        <source>counter-clockwise</source>
+        <translation>逆时针</translation>
+    </message>
+    <message>
+        <source>clockwise</source>
+        <translation>顺时针</translation>
+    </message>
+    <message>
+        <source>Active zone</source>
+        <translation>当前防区</translation>
+    </message>
+    <message>
+        <source>Zone switching</source>
+        <translation>防区切换</translation>
+    </message>
+    <message>
+        <source>software</source>
+        <translation>软件</translation>
+    </message>
+    <message>
+        <source>hardware</source>
+        <translation>硬件</translation>
+    </message>
+    <message>
+        <source>Fixed upload</source>
+        <translation>固定上传</translation>
+    </message>
+    <message>
+        <source>Communication</source>
+        <translation>通信</translation>
+    </message>
+    <message>
+        <source>Scanner IP</source>
+        <translation>雷达 IP</translation>
+    </message>
+    <message>
+        <source>Subnet mask</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>Scanner port</source>
+        <translation>雷达端口</translation>
+    </message>
+    <message>
+        <source>Upload IP</source>
+        <translation>上传 IP</translation>
+    </message>
+    <message>
+        <source>Upload port</source>
+        <translation>上传端口</translation>
+    </message>
+    <message>
+        <source>I/O configuration</source>
+        <translation>I/O 配置</translation>
+    </message>
+    <message>
+        <source>Output %1 on by default</source>
+        <translation>输出 %1 默认开启</translation>
+    </message>
+    <message>
+        <source>Output type</source>
+        <translation>输出类型</translation>
+    </message>
+    <message>
+        <source>Other stored settings</source>
+        <translation>其他已存储设置</translation>
+    </message>
+    <message>
+        <source>polygon</source>
+        <translation>多边形</translation>
+    </message>
+    <message>
+        <source>rectangle</source>
+        <translation>矩形</translation>
+    </message>
+    <message>
+        <source>ellipse</source>
+        <translation>椭圆</translation>
+    </message>
+    <message>
+        <source>sector</source>
+        <translation>扇形</translation>
+    </message>
+    <message>
+        <source>filter polygon</source>
+        <translation>过滤多边形</translation>
+    </message>
+    <message>
+        <source>shape %1</source>
+        <translation>图形 %1</translation>
+    </message>
+    <message>
+        <source>observation</source>
+        <translation>观察</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>警告</translation>
+    </message>
+    <message>
+        <source>alarm</source>
+        <translation>报警</translation>
+    </message>
+    <message>
+        <source>kind %1</source>
+        <translation>类型 %1</translation>
+    </message>
+    <message>
+        <source>bottom %1, left %2, top %3, right %4</source>
+        <translation>下 %1，左 %2，上 %3，右 %4</translation>
+    </message>
+    <message>
+        <source>centre (%1, %2), width %3, height %4</source>
+        <translation>中心 (%1, %2)，宽 %3，高 %4</translation>
+    </message>
+    <message>
+        <source>from %1 to %2, far %3, near %4</source>
+        <translation>从 %1 到 %2，远 %3，近 %4</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>序号</translation>
+    </message>
+    <message>
+        <source>Shape</source>
+        <translation>图形</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>类型</translation>
+    </message>
+    <message>
+        <source>Geometry (mm)</source>
+        <translation>几何尺寸 (mm)</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_Audit</name>
     <message>
         <source>Audit trail</source>
@@ -240,6 +795,25 @@
     <message>
         <source>Error command printing</source>
         <translation>错误指令打印</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_Report</name>
+    <message>
+        <source>Commissioning report</source>
+        <translation>调试报告</translation>
+    </message>
+    <message>
+        <source>The report records the connected scanner&apos;s identity, parameters and protection fields. Who hands it over, and where?</source>
+        <translation>报告记录已连接雷达的身份、参数和防护区域。由谁交付，在何处交付？</translation>
+    </message>
+    <message>
+        <source>Engineer</source>
+        <translation>工程师</translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <translation>现场</translation>
     </message>
 </context>
 <context>
@@ -788,6 +1362,26 @@
     <message>
         <source>The working zone list is empty: read, import or draw zones first.</source>
         <translation>当前防区列表为空：请先读取、导入或绘制防区。</translation>
+    </message>
+    <message>
+        <source>Connect a scanner to write its commissioning report.</source>
+        <translation>请先连接雷达再生成调试报告。</translation>
+    </message>
+    <message>
+        <source>Commissioning report</source>
+        <translation>调试报告</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF 文件 (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: the folder cannot be written.</source>
+        <translation>无法写入 %1：该文件夹不可写。</translation>
+    </message>
+    <message>
+        <source>the scanner was disconnected.</source>
+        <translation>雷达已断开连接。</translation>
     </message>
 </context>
 <context>
@@ -2212,6 +2806,10 @@
         <source>Check the playback file against the working zone list</source>
         <translation>用当前防区列表检查回放文件</translation>
     </message>
+    <message>
+        <source>Commissioning report…</source>
+        <translation>调试报告…</translation>
+    </message>
 </context>
 <context>
     <name>ParamFile</name>
@@ -2290,6 +2888,37 @@
     <message>
         <source>The device closed the connection!</source>
         <translation>设备已关闭连接！</translation>
+    </message>
+</context>
+<context>
+    <name>ReportWriter</name>
+    <message>
+        <source>The scanner did not finish answering in time.</source>
+        <translation>雷达未能及时完成应答。</translation>
+    </message>
+    <message>
+        <source>The zones could not be read.</source>
+        <translation>无法读取防区。</translation>
+    </message>
+    <message>
+        <source>read back from the scanner</source>
+        <translation>从雷达回读</translation>
+    </message>
+    <message>
+        <source>The scanner did not send its parameters.</source>
+        <translation>雷达未发送其参数。</translation>
+    </message>
+    <message>
+        <source>The scanner stopped answering while its zones were read.</source>
+        <translation>读取防区时雷达停止应答。</translation>
+    </message>
+    <message>
+        <source>The commissioning report was written to %1 (%2 pages).</source>
+        <translation>调试报告已写入 %1（共 %2 页）。</translation>
+    </message>
+    <message>
+        <source>No report was written: %1</source>
+        <translation>未写入报告：%1</translation>
     </message>
 </context>
 <context>

@@ -47,6 +47,561 @@
     </message>
 </context>
 <context>
+    <name>CommissioningReport</name>
+    <message>
+        <source>Commissioning report</source>
+        <translation>Commissioning report</translation>
+    </message>
+    <message>
+        <source>A record of the settings and protection fields of one scanner at its hand-over.</source>
+        <translation>A record of the settings and protection fields of one scanner at its hand-over.</translation>
+    </message>
+    <message>
+        <source>Model</source>
+        <translation>Model</translation>
+    </message>
+    <message>
+        <source>Serial number</source>
+        <translation>Serial number</translation>
+    </message>
+    <message>
+        <source>Device number</source>
+        <translation>Device number</translation>
+    </message>
+    <message>
+        <source>Serial baud rate</source>
+        <translation>Serial baud rate</translation>
+    </message>
+    <message>
+        <source>baud</source>
+        <translation>baud</translation>
+    </message>
+    <message>
+        <source>Scanner address</source>
+        <translation>Scanner address</translation>
+    </message>
+    <message>
+        <source>Subnet mask / gateway</source>
+        <translation>Subnet mask / gateway</translation>
+    </message>
+    <message>
+        <source>Scan data sent to</source>
+        <translation>Scan data sent to</translation>
+    </message>
+    <message>
+        <source>Link used</source>
+        <translation>Link used</translation>
+    </message>
+    <message>
+        <source>Date and time</source>
+        <translation>Date and time</translation>
+    </message>
+    <message>
+        <source>Program version</source>
+        <translation>Program version</translation>
+    </message>
+    <message>
+        <source>Engineer</source>
+        <translation>Engineer</translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <translation>Site</translation>
+    </message>
+    <message>
+        <source>Summary</source>
+        <translation>Summary</translation>
+    </message>
+    <message>
+        <source>Protection fields: not read.</source>
+        <translation>Protection fields: not read.</translation>
+    </message>
+    <message>
+        <source>Protection fields: none stored.</source>
+        <translation>Protection fields: none stored.</translation>
+    </message>
+    <message>
+        <source>Protection fields: %1 shapes in zone(s) %2.</source>
+        <translation>Protection fields: %1 shapes in zone(s) %2.</translation>
+    </message>
+    <message>
+        <source>matches the image last written</source>
+        <translation>matches the image last written</translation>
+    </message>
+    <message>
+        <source>DOES NOT match the image last written</source>
+        <translation>DOES NOT match the image last written</translation>
+    </message>
+    <message>
+        <source>no written image to compare with</source>
+        <translation>no written image to compare with</translation>
+    </message>
+    <message>
+        <source>Zone image CRC %1: %2.</source>
+        <translation>Zone image CRC %1: %2.</translation>
+    </message>
+    <message>
+        <source>Parameters</source>
+        <translation>Parameters</translation>
+    </message>
+    <message>
+        <source>The parameter block is not available.</source>
+        <translation>The parameter block is not available.</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Value</translation>
+    </message>
+    <message>
+        <source>Output mapping</source>
+        <translation>Output mapping</translation>
+    </message>
+    <message>
+        <source>A mark: the status drives the output.</source>
+        <translation>A mark: the status drives the output.</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Output 1</source>
+        <translation>Output 1</translation>
+    </message>
+    <message>
+        <source>Output 2</source>
+        <translation>Output 2</translation>
+    </message>
+    <message>
+        <source>Output 3</source>
+        <translation>Output 3</translation>
+    </message>
+    <message>
+        <source>Output 4</source>
+        <translation>Output 4</translation>
+    </message>
+    <message>
+        <source>Protection field: zone %1</source>
+        <translation>Protection field: zone %1</translation>
+    </message>
+    <message>
+        <source>%1 m</source>
+        <translation>%1 m</translation>
+    </message>
+    <message>
+        <source>%1 mm</source>
+        <translation>%1 mm</translation>
+    </message>
+    <message>
+        <source>Grid %1, scale 1:%2. Blue: observation, yellow: warning, red: alarm, dashed: filter polygon (cut out).</source>
+        <translation>Grid %1, scale 1:%2. Blue: observation, yellow: warning, red: alarm, dashed: filter polygon (cut out).</translation>
+    </message>
+    <message>
+        <source>Grey points: the last revolution received.</source>
+        <translation>Grey points: the last revolution received.</translation>
+    </message>
+    <message>
+        <source>No revolution was available.</source>
+        <translation>No revolution was available.</translation>
+    </message>
+    <message>
+        <source>Verification</source>
+        <translation>Verification</translation>
+    </message>
+    <message>
+        <source>Zones taken from</source>
+        <translation>Zones taken from</translation>
+    </message>
+    <message>
+        <source>not read</source>
+        <translation>not read</translation>
+    </message>
+    <message>
+        <source>Zone image CRC</source>
+        <translation>Zone image CRC</translation>
+    </message>
+    <message>
+        <source>not available</source>
+        <translation>not available</translation>
+    </message>
+    <message>
+        <source>Image content</source>
+        <translation>Image content</translation>
+    </message>
+    <message>
+        <source>intact: the content gives the CRC of its header</source>
+        <translation>intact: the content gives the CRC of its header</translation>
+    </message>
+    <message>
+        <source>DAMAGED: the content does not give the CRC of its header</source>
+        <translation>DAMAGED: the content does not give the CRC of its header</translation>
+    </message>
+    <message>
+        <source>Last image written</source>
+        <translation>Last image written</translation>
+    </message>
+    <message>
+        <source>%1 at %2</source>
+        <translation>%1 at %2</translation>
+    </message>
+    <message>
+        <source>no zone write recorded</source>
+        <translation>no zone write recorded</translation>
+    </message>
+    <message>
+        <source>Matches what was written</source>
+        <translation>Matches what was written</translation>
+    </message>
+    <message>
+        <source>yes</source>
+        <translation>yes</translation>
+    </message>
+    <message>
+        <source>NO: the scanner holds another image</source>
+        <translation>NO: the scanner holds another image</translation>
+    </message>
+    <message>
+        <source>not checked</source>
+        <translation>not checked</translation>
+    </message>
+    <message>
+        <source>Changes recorded today</source>
+        <translation>Changes recorded today</translation>
+    </message>
+    <message>
+        <source>No change to this scanner is recorded for today.</source>
+        <translation>No change to this scanner is recorded for today.</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>Time</translation>
+    </message>
+    <message>
+        <source>Program (level)</source>
+        <translation>Program (level)</translation>
+    </message>
+    <message>
+        <source>Operation</source>
+        <translation>Operation</translation>
+    </message>
+    <message>
+        <source>Command</source>
+        <translation>Command</translation>
+    </message>
+    <message>
+        <source>Outcome</source>
+        <translation>Outcome</translation>
+    </message>
+    <message>
+        <source>Detail</source>
+        <translation>Detail</translation>
+    </message>
+    <message>
+        <source>Hand-over</source>
+        <translation>Hand-over</translation>
+    </message>
+    <message>
+        <source>Handed over by</source>
+        <translation>Handed over by</translation>
+    </message>
+    <message>
+        <source>Signature and date</source>
+        <translation>Signature and date</translation>
+    </message>
+    <message>
+        <source>Accepted by</source>
+        <translation>Accepted by</translation>
+    </message>
+    <message>
+        <source>SN %1</source>
+        <translation>SN %1</translation>
+    </message>
+    <message>
+        <source>The report needs the graphical application object to lay out its text.</source>
+        <translation>The report needs the graphical application object to lay out its text.</translation>
+    </message>
+    <message>
+        <source>Commissioning report %1</source>
+        <translation>Commissioning report %1</translation>
+    </message>
+    <message>
+        <source>The report could not be rendered.</source>
+        <translation>The report could not be rendered.</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: %2</source>
+        <translation>Cannot write %1: %2</translation>
+    </message>
+    <message>
+        <source>Page %1 of %2</source>
+        <translation>Page %1 of %2</translation>
+    </message>
+    <message>
+        <source>Page %1</source>
+        <translation>Page %1</translation>
+    </message>
+    <message>
+        <source>on</source>
+        <translation>on</translation>
+    </message>
+    <message>
+        <source>off</source>
+        <translation>off</translation>
+    </message>
+    <message>
+        <source>Observe</source>
+        <translation>Observe</translation>
+    </message>
+    <message>
+        <source>Warning</source>
+        <translation>Warning</translation>
+    </message>
+    <message>
+        <source>Alarm</source>
+        <translation>Alarm</translation>
+    </message>
+    <message>
+        <source>Lens obscured</source>
+        <translation>Lens obscured</translation>
+    </message>
+    <message>
+        <source>No data</source>
+        <translation>No data</translation>
+    </message>
+    <message>
+        <source>Zone set</source>
+        <translation>Zone set</translation>
+    </message>
+    <message>
+        <source>System fault</source>
+        <translation>System fault</translation>
+    </message>
+    <message>
+        <source>System normal</source>
+        <translation>System normal</translation>
+    </message>
+    <message>
+        <source>Network connected</source>
+        <translation>Network connected</translation>
+    </message>
+    <message>
+        <source>Zone updating</source>
+        <translation>Zone updating</translation>
+    </message>
+    <message>
+        <source>Zero position</source>
+        <translation>Zero position</translation>
+    </message>
+    <message>
+        <source>Reserved</source>
+        <translation>Reserved</translation>
+    </message>
+    <message>
+        <source>Rotation speed</source>
+        <translation>Rotation speed</translation>
+    </message>
+    <message>
+        <source>rpm</source>
+        <translation>rpm</translation>
+    </message>
+    <message>
+        <source>none</source>
+        <translation>none</translation>
+    </message>
+    <message>
+        <source>data only</source>
+        <translation>data only</translation>
+    </message>
+    <message>
+        <source>alarm only</source>
+        <translation>alarm only</translation>
+    </message>
+    <message>
+        <source>data and alarm</source>
+        <translation>data and alarm</translation>
+    </message>
+    <message>
+        <source>Upload type</source>
+        <translation>Upload type</translation>
+    </message>
+    <message>
+        <source>unknown (%1)</source>
+        <translation>unknown (%1)</translation>
+    </message>
+    <message>
+        <source>Trailing-point removal</source>
+        <translation>Trailing-point removal</translation>
+    </message>
+    <message>
+        <source>Trailing-point removal factor</source>
+        <translation>Trailing-point removal factor</translation>
+    </message>
+    <message>
+        <source>Data smoothing</source>
+        <translation>Data smoothing</translation>
+    </message>
+    <message>
+        <source>Filter rings</source>
+        <translation>Filter rings</translation>
+    </message>
+    <message>
+        <source>Filter points</source>
+        <translation>Filter points</translation>
+    </message>
+    <message>
+        <source>Target segmentation</source>
+        <translation>Target segmentation</translation>
+    </message>
+    <message>
+        <source>Target continuity distance threshold</source>
+        <translation>Target continuity distance threshold</translation>
+    </message>
+    <message>
+        <source>Rotation direction</source>
+        <translation>Rotation direction</translation>
+    </message>
+    <message>
+        <source>counter-clockwise</source>
+        <translation>counter-clockwise</translation>
+    </message>
+    <message>
+        <source>clockwise</source>
+        <translation>clockwise</translation>
+    </message>
+    <message>
+        <source>Active zone</source>
+        <translation>Active zone</translation>
+    </message>
+    <message>
+        <source>Zone switching</source>
+        <translation>Zone switching</translation>
+    </message>
+    <message>
+        <source>software</source>
+        <translation>software</translation>
+    </message>
+    <message>
+        <source>hardware</source>
+        <translation>hardware</translation>
+    </message>
+    <message>
+        <source>Fixed upload</source>
+        <translation>Fixed upload</translation>
+    </message>
+    <message>
+        <source>Communication</source>
+        <translation>Communication</translation>
+    </message>
+    <message>
+        <source>Scanner IP</source>
+        <translation>Scanner IP</translation>
+    </message>
+    <message>
+        <source>Subnet mask</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>Gateway</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>Scanner port</source>
+        <translation>Scanner port</translation>
+    </message>
+    <message>
+        <source>Upload IP</source>
+        <translation>Upload IP</translation>
+    </message>
+    <message>
+        <source>Upload port</source>
+        <translation>Upload port</translation>
+    </message>
+    <message>
+        <source>I/O configuration</source>
+        <translation>I/O configuration</translation>
+    </message>
+    <message>
+        <source>Output %1 on by default</source>
+        <translation>Output %1 on by default</translation>
+    </message>
+    <message>
+        <source>Output type</source>
+        <translation>Output type</translation>
+    </message>
+    <message>
+        <source>Other stored settings</source>
+        <translation>Other stored settings</translation>
+    </message>
+    <message>
+        <source>polygon</source>
+        <translation>polygon</translation>
+    </message>
+    <message>
+        <source>rectangle</source>
+        <translation>rectangle</translation>
+    </message>
+    <message>
+        <source>ellipse</source>
+        <translation>ellipse</translation>
+    </message>
+    <message>
+        <source>sector</source>
+        <translation>sector</translation>
+    </message>
+    <message>
+        <source>filter polygon</source>
+        <translation>filter polygon</translation>
+    </message>
+    <message>
+        <source>shape %1</source>
+        <translation>shape %1</translation>
+    </message>
+    <message>
+        <source>observation</source>
+        <translation>observation</translation>
+    </message>
+    <message>
+        <source>warning</source>
+        <translation>warning</translation>
+    </message>
+    <message>
+        <source>alarm</source>
+        <translation>alarm</translation>
+    </message>
+    <message>
+        <source>kind %1</source>
+        <translation>kind %1</translation>
+    </message>
+    <message>
+        <source>bottom %1, left %2, top %3, right %4</source>
+        <translation>bottom %1, left %2, top %3, right %4</translation>
+    </message>
+    <message>
+        <source>centre (%1, %2), width %3, height %4</source>
+        <translation>centre (%1, %2), width %3, height %4</translation>
+    </message>
+    <message>
+        <source>from %1 to %2, far %3, near %4</source>
+        <translation>from %1 to %2, far %3, near %4</translation>
+    </message>
+    <message>
+        <source>No.</source>
+        <translation>No.</translation>
+    </message>
+    <message>
+        <source>Shape</source>
+        <translation>Shape</translation>
+    </message>
+    <message>
+        <source>Kind</source>
+        <translation>Kind</translation>
+    </message>
+    <message>
+        <source>Geometry (mm)</source>
+        <translation>Geometry (mm)</translation>
+    </message>
+</context>
+<context>
     <name>Dialog_Audit</name>
     <message>
         <source>Audit trail</source>
@@ -242,6 +797,25 @@
     <message>
         <source>Error command printing</source>
         <translation>Error command printing</translation>
+    </message>
+</context>
+<context>
+    <name>Dialog_Report</name>
+    <message>
+        <source>Commissioning report</source>
+        <translation>Commissioning report</translation>
+    </message>
+    <message>
+        <source>The report records the connected scanner&apos;s identity, parameters and protection fields. Who hands it over, and where?</source>
+        <translation>The report records the connected scanner&apos;s identity, parameters and protection fields. Who hands it over, and where?</translation>
+    </message>
+    <message>
+        <source>Engineer</source>
+        <translation>Engineer</translation>
+    </message>
+    <message>
+        <source>Site</source>
+        <translation>Site</translation>
     </message>
 </context>
 <context>
@@ -790,6 +1364,26 @@
     <message>
         <source>The working zone list is empty: read, import or draw zones first.</source>
         <translation>The working zone list is empty: read, import or draw zones first.</translation>
+    </message>
+    <message>
+        <source>Connect a scanner to write its commissioning report.</source>
+        <translation>Connect a scanner to write its commissioning report.</translation>
+    </message>
+    <message>
+        <source>Commissioning report</source>
+        <translation>Commissioning report</translation>
+    </message>
+    <message>
+        <source>PDF files (*.pdf)</source>
+        <translation>PDF files (*.pdf)</translation>
+    </message>
+    <message>
+        <source>Cannot write %1: the folder cannot be written.</source>
+        <translation>Cannot write %1: the folder cannot be written.</translation>
+    </message>
+    <message>
+        <source>the scanner was disconnected.</source>
+        <translation>the scanner was disconnected.</translation>
     </message>
 </context>
 <context>
@@ -2214,6 +2808,10 @@
         <source>Check the playback file against the working zone list</source>
         <translation>Check the playback file against the working zone list</translation>
     </message>
+    <message>
+        <source>Commissioning report…</source>
+        <translation>Commissioning report…</translation>
+    </message>
 </context>
 <context>
     <name>ParamFile</name>
@@ -2292,6 +2890,37 @@
     <message>
         <source>The device closed the connection!</source>
         <translation>The device closed the connection!</translation>
+    </message>
+</context>
+<context>
+    <name>ReportWriter</name>
+    <message>
+        <source>The scanner did not finish answering in time.</source>
+        <translation>The scanner did not finish answering in time.</translation>
+    </message>
+    <message>
+        <source>The zones could not be read.</source>
+        <translation>The zones could not be read.</translation>
+    </message>
+    <message>
+        <source>read back from the scanner</source>
+        <translation>read back from the scanner</translation>
+    </message>
+    <message>
+        <source>The scanner did not send its parameters.</source>
+        <translation>The scanner did not send its parameters.</translation>
+    </message>
+    <message>
+        <source>The scanner stopped answering while its zones were read.</source>
+        <translation>The scanner stopped answering while its zones were read.</translation>
+    </message>
+    <message>
+        <source>The commissioning report was written to %1 (%2 pages).</source>
+        <translation>The commissioning report was written to %1 (%2 pages).</translation>
+    </message>
+    <message>
+        <source>No report was written: %1</source>
+        <translation>No report was written: %1</translation>
     </message>
 </context>
 <context>
