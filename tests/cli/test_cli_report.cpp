@@ -15,6 +15,7 @@
 #include "pdf_read.h"
 #include "qt_wait.h"
 #include "simulator.h"
+#include "zone_entries.h"
 #include "zone_image.h"
 
 namespace {
@@ -22,14 +23,7 @@ namespace {
 using testsupport::pdfPages;
 using testsupport::pdfText;
 
-ZoneEntry entry(int type, int zone, int kind, std::initializer_list<std::pair<double, double>> points) {
-    ZoneEntry e;
-    e.type = type;
-    e.zoneId = zone;
-    e.kind = kind;
-    for (const auto& p : points) e.points[e.pointCount++] = {p.first, p.second};
-    return e;
-}
+constexpr auto entry = &testsupport::zoneEntry;
 
 // Zones 0, 3 and A encoded as the scanner stores them; the image's CRC is what
 // the report must show.

@@ -15,20 +15,14 @@
 #include "pdf_read.h"
 #include "report_audit.h"
 #include "report_pager.h"
+#include "zone_entries.h"
 
 namespace {
 
 using testsupport::pdfPages;
 using testsupport::pdfText;
 
-ZoneEntry entry(int type, int zone, int kind, std::initializer_list<std::pair<double, double>> points) {
-    ZoneEntry e;
-    e.type = type;
-    e.zoneId = zone;
-    e.kind = kind;
-    for (const auto& p : points) e.points[e.pointCount++] = {p.first, p.second};
-    return e;
-}
+constexpr auto entry = &testsupport::zoneEntry;
 
 // Zones 0, 3 and A: every shape and kind, a filter polygon, a 20-vertex polygon.
 zones knownZones() {
