@@ -5,7 +5,6 @@
 #include <fstream>
 #include <iterator>
 #include <memory>
-#include <nlohmann/json.hpp>
 #include <string>
 
 #include "cli_common.h"
@@ -15,12 +14,11 @@
 #include "session.h"
 #include "zone_image.h"
 #include "zone_types.h"
+#include "zones_json.h"
 
 namespace cli {
 
 namespace {
-
-using nlohmann::json;
 
 const char* const kCmd = "zones";
 
@@ -58,77 +56,6 @@ void zonesUsage(FILE* out) {
         "input, 4 the scanner never answered\n");
 }
 
-const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
-const char* const kKindNames[] = {"observation", "warning", "alarm"};
-
-// Whole numbers print as integers so the output reads like the input.
-nlohmann::ordered_json number(double v) {
-    if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15) return static_cast<int64_t>(v);
-    return v;
-}
-
-bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
-    const std::string where = "entry " + std::to_string(index) + ": ";
-    if (!j.is_object()) return error = where + "not an object", false;
-
-    const json* shape = j.contains("shape") ? &j["shape"] : nullptr;
-    e.type = 0;
-    if (shape && shape->is_string())
-        for (int t = 1; t <= 5; ++t)
-            if (shape->get<std::string>() == kShapeNames[t]) e.type = t;
-    if (e.type == 0)
-        return error = where + "\"shape\" must be polygon, rectangle, ellipse, sector or filter", false;
-
-    if (!j.contains("zone") || !j["zone"].is_number_integer() || j["zone"].get<int64_t>() < 0 ||
-        j["zone"].get<int64_t>() > 15)
-        return error = where + "\"zone\" must be an integer 0..15", false;
-    e.zoneId = int(j["zone"].get<int64_t>());
-
-    e.kind = -1;
-    if (j.contains("kind") && j["kind"].is_string())
-        for (int k = 0; k < 3; ++k)
-            if (j["kind"].get<std::string>() == kKindNames[k]) e.kind = k;
-    if (e.kind < 0) return error = where + "\"kind\" must be observation, warning or alarm", false;
-
-    if (!j.contains("points") || !j["points"].is_array()) return error = where + "\"points\" missing", false;
-    const json& pts = j["points"];
-    const bool poly = e.type == ZoneShapePolygon || e.type == ZoneShapeFilter;
-    if (poly ? (pts.empty() || pts.size() > size_t(kMaxZonePoints)) : pts.size() != 2)
-        return error = where + (poly ? "a polygon takes 1..20 points" : "this shape takes exactly 2 points"),
-               false;
-    for (size_t i = 0; i < pts.size(); ++i) {
-        const json& p = pts[i];
-        if (!p.is_array() || p.size() != 2 || !p[0].is_number() || !p[1].is_number())
-            return error = where + "point " + std::to_string(i) + " is not a pair of numbers", false;
-        e.points[i] = {p[0].get<double>(), p[1].get<double>()};
-        if (!std::isfinite(e.points[i].first) || !std::isfinite(e.points[i].second))
-            return error = where + "point " + std::to_string(i) + " is not finite", false;
-    }
-    e.pointCount = int(pts.size());
-    e.selected = 0;
-    return true;
-}
-
-// The list as JSON in the input form, one entry per line.
-std::string zonesJson(const zones& z) {
-    // One entry per line, keys in the order of the input form.
-    std::string out = "{\"zones\": [";
-    for (int i = 0; i < z.count; ++i) {
-        const ZoneEntry& e = z.entries[i];
-        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
-        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
-        nlohmann::ordered_json entry;
-        entry["shape"] = kShapeNames[e.type];
-        entry["zone"] = e.zoneId;
-        entry["kind"] = kKindNames[e.kind];
-        entry["points"] = std::move(pts);
-        out += (i ? ",\n  " : "\n  ") + entry.dump();
-    }
-    out += z.count ? "\n]}" : "]}";
-    return out;
-}
-
 bool readFile(const std::string& path, std::string& data) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return false;
@@ -144,28 +71,16 @@ bool endsWith(const std::string& s, const std::string& suffix) {
 int loadZones(const std::string& inPath, zones& list) {
     std::string text;
     if (!readFile(inPath, text)) return printError(kCmd, "cannot read " + inPath), ExitUsage;
-    const json doc = json::parse(text, nullptr, false);
-    if (doc.is_discarded()) return printError(kCmd, inPath + ": not valid JSON"), ExitUsage;
-    const json* entries = &doc;
-    if (doc.is_object() && doc.contains("zones")) entries = &doc["zones"];
-    if (!entries->is_array()) return printError(kCmd, inPath + ": expected {\"zones\": [...]}"), ExitUsage;
-    if (entries->size() > size_t(kMaxZoneEntries))
-        return printError(kCmd, inPath + ": more than 64 entries"), ExitUsage;
-
-    list = zones{};
-    for (size_t i = 0; i < entries->size(); ++i) {
-        ZoneEntry& e = list.entries[i];
-        std::string error;
-        if (!parseEntry((*entries)[i], int(i), e, error))
+    std::string error;
+    switch (parse_zone_list(text, list, error)) {
+        case ZoneListParse::Ok:
+            return ExitOk;
+        case ZoneListParse::Malformed:
             return printError(kCmd, inPath + ": " + error), ExitUsage;
-        const ZoneEntryCheck check = validate_zone_entry(e, 0);
-        if (check != ZoneEntryCheck::Ok) {
-            printError(kCmd, "entry " + std::to_string(i) + ": " + zone_entry_check_text(check, 0, e.zoneId));
-            return ExitFailure;
-        }
-        list.count = int(i) + 1;
+        case ZoneListParse::Refused:
+            return printError(kCmd, error), ExitFailure;
     }
-    return ExitOk;
+    return ExitFailure;
 }
 
 int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
@@ -215,7 +130,7 @@ int decode(const std::string& inPath, bool mirror) {
     if (zonedef_crc(*def) != def->crc)
         printError(kCmd, "warning: " + inPath + ": image CRC does not match its header");
 
-    std::printf("%s\n", zonesJson(*list).c_str());
+    std::printf("%s\n", zone_list_json(*list).c_str());
     return ExitOk;
 }
 
@@ -285,7 +200,7 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << zonesJson(*got) << "\n";
+        out << zone_list_json(*got) << "\n";
         out.close();
         if (!out) return printError(kCmd, "cannot write " + path), ExitFailure;
     }

@@ -38,7 +38,7 @@ bool RecvTCPProc::linkTornDown() const {
 }
 
 void RecvTCPProc::recv_data() {
-    std::mt19937 rng(uint32_t(QDateTime::currentMSecsSinceEpoch()));
+    std::mt19937 rng{uint32_t(QDateTime::currentMSecsSinceEpoch())};
     auto nextSn = [&rng]() { return int(rng() & 0xFFFF); };
     ReplyStream s{size_t(kCmdBufferSize)};
     uint8_t flags[8] = {};
