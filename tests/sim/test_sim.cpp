@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -711,24 +712,38 @@ TEST(SimUdp, LsudpMovesTheScannerToTheNewLoopbackAddress) {
 
 // ---------------------------------------------------------------- heartbeat
 
+namespace {
+
+// A socket that hears the heartbeat group on loopback, or -1.
+int joinHeartbeatGroup() {
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (sock < 0) return -1;
+    const int one = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(6789);
+    ip_mreq mreq{};
+    mreq.imr_multiaddr.s_addr = inet_addr("225.225.225.225");
+    mreq.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(sock, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0 ||
+        setsockopt(sock, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) != 0) {
+        ::close(sock);
+        return -1;
+    }
+    return sock;
+}
+
+}  // namespace
+
 class HeartbeatKinds : public ::testing::TestWithParam<int> {};
 
 TEST_P(HeartbeatKinds, ArrivesOnTheMulticastGroup) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     ensureApp();
     const int size = GetParam();
-    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int sock = joinHeartbeatGroup();
     ASSERT_GE(sock, 0);
-    const int one = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_port = htons(6789);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
-    ip_mreq mreq{};
-    mreq.imr_multiaddr.s_addr = inet_addr("225.225.225.225");
-    mreq.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(setsockopt(sock, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq), 0);
 
     const quint16 port = nextPort();
     sim::SimOptions o = udpOptions(port);
@@ -759,6 +774,53 @@ TEST_P(HeartbeatKinds, ArrivesOnTheMulticastGroup) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLayout, HeartbeatKinds, ::testing::Values(112, 80, 60));
+
+TEST(SimFleet, EveryMemberAnnouncesItsOwnSerialNumberAndAddressOnceASecond) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    ensureApp();
+    const int sock = joinHeartbeatGroup();
+    ASSERT_GE(sock, 0);
+    sim::SimOptions o = udpOptions(nextPort());
+    o.heartbeat = sim::HeartbeatKind::Status112;
+    o.fleet = 4;
+    sim::Simulator s(o);
+    ASSERT_TRUE(s.start());
+    std::map<std::string, std::string> addressOf;  // serial number -> scanner address
+    uint8_t buf[4096];
+    QElapsedTimer clock;
+    clock.start();
+    while (addressOf.size() < 4 && clock.elapsed() < 5000) {
+        if (udp_recv(sock, buf, sizeof buf, 500, nullptr) != 112) continue;
+        addressOf[reinterpret_cast<char*>(buf + 16)] =
+            std::to_string(buf[60]) + "." + std::to_string(buf[61]) + "." + std::to_string(buf[62]) + "." +
+            std::to_string(buf[63]);
+    }
+    ::close(sock);
+    const std::map<std::string, std::string> expected{{"VT2401A0001", "127.0.0.2"},
+                                                      {"VT2401A0001-1", "10.77.0.2"},
+                                                      {"VT2401A0001-2", "10.77.0.3"},
+                                                      {"VT2401A0001-3", "10.77.0.4"}};
+    EXPECT_EQ(addressOf, expected);
+}
+
+TEST(SimOptionsCheck, SpeedMustBeOneTheModelOffersAndMaxIsItsTopSpeed) {
+    sim::SimOptions o = udpOptions(1);
+    o.rpm = 700;  // TQX-H540-S turns at 600..1800 in steps of 300
+    QString error;
+    EXPECT_FALSE(sim::validateOptions(o, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("700")));
+    o.rpm = 1800;
+    EXPECT_TRUE(sim::validateOptions(o, nullptr));
+    EXPECT_EQ(sim::DeviceState(o).block().rpm, 1800);
+    o.model = QStringLiteral("TQX-H600-E");
+    o.rpm = sim::kTopSpeed;
+    EXPECT_TRUE(sim::validateOptions(o, nullptr));
+    EXPECT_EQ(sim::DeviceState(o).block().rpm, 3000);
+    for (int fleet : {0, -3, 20001}) {
+        o.fleet = fleet;
+        EXPECT_FALSE(sim::validateOptions(o, nullptr)) << fleet;
+    }
+}
 
 // ---------------------------------------------------------------- TCP
 
