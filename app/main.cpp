@@ -2,8 +2,10 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <cstdio>
 
 #include "mainpage.h"
+#include "window_options.h"
 
 int main(int argc, char** argv) {
     // High-DPI scaling unless the user already chose a scaling by hand.
@@ -22,5 +24,10 @@ int main(int argc, char** argv) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->availableGeometry());
     window.showMaximized();
+    QString error;
+    if (!applyWindowOptions(app, window, &error)) {
+        std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+        return 2;
+    }
     return app.exec();
 }

@@ -50,7 +50,14 @@ Page_Dev::Page_Dev(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Dev) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
-    view->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Columns follow their contents, but a plant full of scanners sends
+    // hundreds of heartbeats a second: measuring every cell after each one
+    // would keep the GUI thread busy, so the columns are fitted once per
+    // batch of changes instead, measuring the rows in view.
+    view->horizontalHeader()->setResizeContentsPrecision(0);
+    m_fitColumns.setSingleShot(true);
+    m_fitColumns.setInterval(kFitColumnsMs);
+    connect(&m_fitColumns, &QTimer::timeout, view, &QTableView::resizeColumnsToContents);
     view->horizontalHeader()->setStyleSheet(QString::fromLatin1(kHeaderStyle));
     view->setColumnHidden(ColSn, true);
     view->setColumnHidden(ColModel, true);
@@ -106,8 +113,11 @@ void Page_Dev::setCell(int row, int column, const QString& text) {
         item = new QStandardItem;
         item->setEditable(false);
         m_model->setItem(row, column, item);
+    } else if (item->text() == text) {
+        return;  // most heartbeats repeat what the row shows
     }
     item->setText(text);
+    if (!m_fitColumns.isActive()) m_fitColumns.start();
 }
 
 QString Page_Dev::cell(int row, int column) const {
@@ -116,6 +126,9 @@ QString Page_Dev::cell(int row, int column) const {
 }
 
 int Page_Dev::rowOfAddress(const QString& address) const {
+    // The key list gives the row while the table is unsorted; the cells decide.
+    const int keyed = m_keys.indexOf(address);
+    if (keyed >= 0 && cell(keyed, ColAddress) == address) return keyed;
     for (int r = 0; r < m_model->rowCount(); ++r)
         if (cell(r, ColAddress) == address) return r;
     return -1;
@@ -250,7 +263,7 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
         setCell(row, ColVolt, number(info.voltageMv / 1000.0));
         setCell(row, ColAlarm, alarmText(info));
         setCell(row, ColBox, info.boxConnected ? QStringLiteral("1") : QStringLiteral("0"));
-        ui->tableView->setColumnHidden(ColBox, true);
+        if (!ui->tableView->isColumnHidden(ColBox)) ui->tableView->setColumnHidden(ColBox, true);
     }
     selectRow(m_selectedRow);
 }

@@ -19,6 +19,7 @@
 #include <QModelIndex>
 #include <QString>
 #include <QStringList>
+#include <QTimer>
 #include <QWidget>
 #include <functional>
 #include <memory>
@@ -155,4 +156,8 @@ private:
     bool m_probeAgain = false;
     QThread* m_macThread = nullptr;
     QObject* m_macWorker = nullptr;  // lives on m_macThread
+
+    // Fits the columns to their contents a moment after cells changed.
+    static constexpr int kFitColumnsMs = 250;
+    QTimer m_fitColumns;
 };
