@@ -511,6 +511,32 @@ TEST(CommandHandler, MalformedSetArgumentsAreRefusedAndLeaveTheBlockAlone) {
     EXPECT_EQ(handler.applySet(QStringLiteral("\x01\xFF"), fx), sim::CommandHandler::SetResult::Unknown);
 }
 
+// A re-sent zone write (its answer lost on the way) must not be carried out
+// twice: a second reload found the image no longer erased and refused it, so
+// a write that had succeeded ended as a failure.
+TEST(ZoneStoreWrites, RequestSentAgainGetsItsFirstAnswerAgain) {
+    ZoneStore store;
+    const QByteArray image = store.image();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(image.constData());
+    auto result = [&](uint16_t sn, uint32_t offset, uint16_t length, const uint8_t* data, size_t n) {
+        const std::vector<uint8_t> body = zone_write_request(offset, length, data, n);
+        const std::vector<QByteArray> replies = store.handle(
+            ZONE_WRITE_PACK, sn, QByteArray(reinterpret_cast<const char*>(body.data()), int(body.size())));
+        return replies.size() == 1 ? le32(reinterpret_cast<const uint8_t*>(replies[0].constData()) + 16)
+                                   : 0xFFFFFFFFu;
+    };
+    uint8_t erase[8];
+    put_le32(erase, kZoneDefSize);
+    put_le32(erase + 4, crc32_words(bytes, kZoneDefSize / 4));
+    ASSERT_EQ(result(1, kZoneErase, 0, erase, 8), 0u);
+    for (uint32_t at = 0; at < kZoneDefSize; at += kZonePieceSize)
+        ASSERT_EQ(result(uint16_t(2 + at / kZonePieceSize), at, kZonePieceSize, bytes + at, kZonePieceSize),
+                  0u);
+    EXPECT_EQ(result(900, kZoneReload, 0, nullptr, 0), 0u);
+    EXPECT_EQ(result(900, kZoneReload, 0, nullptr, 0), 0u) << "the same request again";
+    EXPECT_NE(result(901, kZoneReload, 0, nullptr, 0), 0u) << "a new reload without an erase";
+}
+
 TEST(CommandHandler, ShortZoneRequestsGetAReplyAndChangeNothing) {
     sim::SimOptions o;
     sim::DeviceState state(o);
