@@ -43,13 +43,15 @@ void GuiProbe::recv_revolution(std::vector<RawData> revolution) {
 void GuiProbe::writeFigures() {
     m_signatures.flush();
     char text[512];
-    const int n = std::snprintf(
-        text, sizeof text,
-        "{\"seconds\": %.1f, \"ticks\": %llu, \"gap_p99_ms\": %.1f, \"gap_max_ms\": %.1f, "
-        "\"revolutions\": %llu, \"recorded\": %llu, \"rss_kib\": %ld}\n",
-        m_uptime.elapsed() / 1000.0, static_cast<unsigned long long>(m_gaps.ticks()),
-        m_gaps.percentileMs(0.99), m_gaps.longestMs(), static_cast<unsigned long long>(m_revolutions),
-        static_cast<unsigned long long>(m_recorded), residentKiB());
+    const int n =
+        std::snprintf(text, sizeof text,
+                      "{\"seconds\": %.1f, \"ticks\": %llu, \"gap_p99_ms\": %.1f, \"gap_max_ms\": %.1f, "
+                      "\"busy_p99_ms\": %.1f, "
+                      "\"revolutions\": %llu, \"recorded\": %llu, \"rss_kib\": %ld}\n",
+                      m_uptime.elapsed() / 1000.0, static_cast<unsigned long long>(m_gaps.ticks()),
+                      m_gaps.percentileMs(0.99), m_gaps.longestMs(), m_gaps.percentileMs(0.99, true),
+                      static_cast<unsigned long long>(m_revolutions),
+                      static_cast<unsigned long long>(m_recorded), residentKiB());
     QSaveFile out(m_probePath);
     if (out.open(QIODevice::WriteOnly)) {
         out.write(text, n);

@@ -2,10 +2,30 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QUrl>
 #include <cstdio>
 
 #include "mainpage.h"
 #include "window_options.h"
+
+namespace {
+
+// `vantrel RECORDING.dump`, as a file manager opens a recording: the first
+// argument that is neither an option nor a link ("udp://...") names it.
+QString recordingArgument(const QStringList& arguments) {
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString& a = arguments[i];
+        if (windowOptionTakesValue(a)) {
+            ++i;  // its value is no recording
+            continue;
+        }
+        if (a.startsWith(QLatin1String("file://"))) return QUrl(a).toLocalFile();
+        if (!a.startsWith(QLatin1Char('-')) && !a.contains(QLatin1String("://"))) return a;
+    }
+    return QString();
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     // High-DPI scaling unless the user already chose a scaling by hand.
@@ -29,5 +49,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
         return 2;
     }
+    const QString recording = recordingArgument(QCoreApplication::arguments());
+    if (!recording.isEmpty()) window.startPlayback(recording, true);
     return app.exec();
 }

@@ -41,6 +41,12 @@ bool parseLink(const QString& text, Link* link) {
 
 }  // namespace
 
+bool windowOptionTakesValue(const QString& argument) {
+    for (const char* option : {"--connect", "--probe", "--signatures", "-connect", "-probe", "-signatures"})
+        if (argument == QLatin1String(option)) return true;
+    return false;
+}
+
 bool applyWindowOptions(const QCoreApplication& app, MainPage& window, QString* error) {
     QCommandLineParser parser;
     const QCommandLineOption connectOption("connect", "Open this link once the window is up.", "LINK");

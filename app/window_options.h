@@ -15,6 +15,9 @@
 class QCoreApplication;
 class MainPage;
 
+// True for an option of ours followed by its value ("--probe", ...).
+bool windowOptionTakesValue(const QString& argument);
+
 // Parses the program's arguments and arranges what they ask for. False (with
 // the reason in *error) for a malformed option; unknown arguments are left
 // to Qt and ignored here.

@@ -8,7 +8,9 @@
 //   applied_per_s   heartbeats the page applied per second once all were listed
 //   stale_rows      rows whose last status heartbeat is over 2 s old at the end
 //   gap_p99_ms, gap_max_ms   how long the GUI thread kept a 4 ms timer waiting
-//   idle_gap_p99_ms  the same for two seconds before the storm: what the
+//   busy_p99_ms     the GUI thread's own processor time within those gaps
+//                   (a gap on a loaded machine also holds the wait for a core)
+//   idle_gap_p99_ms  the gap for two seconds before the storm: what the
 //                    machine's own load costs (on a busy machine it can exceed
 //                    16 ms with the page doing nothing)
 //
@@ -18,8 +20,8 @@
 //
 // --fleet N (default 500) sets the fleet; --check makes the exit status 1
 // unless every device appeared within 3 s, no row went stale and the gap's
-// 99th percentile stayed under 16 ms; --no-gap-check leaves the gap out of
-// that verdict (smoke runs on a shared machine).
+// 99th percentile stayed under 16 ms; --busy-gap judges the busy part of the
+// gaps instead (smoke runs on a shared machine).
 
 #include <benchmark/benchmark.h>
 
@@ -44,7 +46,7 @@ namespace {
 
 int g_fleet = 500;
 bool g_check = false;
-bool g_gapCheck = true;
+bool g_busyGap = false;
 bool g_failed = false;
 
 constexpr int kHeartbeatPort = 6789;
@@ -126,16 +128,17 @@ void BM_DeviceListStorm(benchmark::State& state) {
         state.counters["stale_rows"] = stale;
         state.counters["gap_p99_ms"] = gaps.percentileMs(0.99);
         state.counters["gap_max_ms"] = gaps.longestMs();
+        state.counters["busy_p99_ms"] = gaps.percentileMs(0.99, true);
         state.counters["idle_gap_p99_ms"] = idleP99;
 
-        const bool gapTooLong = g_gapCheck && gaps.percentileMs(0.99) >= 16.0;
+        const bool gapTooLong = gaps.percentileMs(0.99, g_busyGap) >= 16.0;
         if (allSeenMs < 0 || allSeenMs > kAppearWithinMs || stale > 0 || gapTooLong) {
             std::fprintf(
                 stderr,
                 "device list storm of %d: %d rows, all seen after %lld ms, %d stale, gap p99 %.1f ms "
-                "(%.1f ms before the storm)\n",
+                "(busy %.1f ms; %.1f ms before the storm)\n",
                 g_fleet, model->rowCount(), static_cast<long long>(allSeenMs), stale, gaps.percentileMs(0.99),
-                idleP99);
+                gaps.percentileMs(0.99, true), idleP99);
             g_failed = true;
         }
         simulator.stop();
@@ -155,8 +158,8 @@ int main(int argc, char** argv) {
             g_fleet = std::atoi(argv[++i]);
         } else if (std::strcmp(argv[i], "--check") == 0) {
             g_check = true;
-        } else if (std::strcmp(argv[i], "--no-gap-check") == 0) {
-            g_gapCheck = false;
+        } else if (std::strcmp(argv[i], "--busy-gap") == 0) {
+            g_busyGap = true;
         } else {
             argv[kept++] = argv[i];
         }

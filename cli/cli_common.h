@@ -13,6 +13,7 @@ enum Exit : int {
     ExitUsage = 2,          // bad arguments, or an input file that cannot be read
     ExitRefused = 3,        // live commands: the scanner answered "NG"
     ExitNoAnswer = 4,       // live commands: the scanner never answered
+    ExitLinkLost = 5,       // live commands: the link vanished (port unplugged, connection closed)
     ExitInterrupted = 130,  // SIGINT or SIGTERM ended the command early
 };
 
@@ -21,14 +22,19 @@ enum Exit : int {
 using Handler = int (*)(const std::vector<std::string>& args);
 
 int runDecode(const std::vector<std::string>& args);
+int runExport(const std::vector<std::string>& args);
 int runFrame(const std::vector<std::string>& args);
 int runModel(const std::vector<std::string>& args);
 int runZones(const std::vector<std::string>& args);
+int runWhatIf(const std::vector<std::string>& args);
 // Live commands: they open a link to a scanner (see link.h).
 int runInfo(const std::vector<std::string>& args);
 int runSend(const std::vector<std::string>& args);
 int runRecord(const std::vector<std::string>& args);
 int runDiscover(const std::vector<std::string>& args);
+// The audit trail (no link).
+int runAudit(const std::vector<std::string>& args);
+int runParams(const std::vector<std::string>& args);
 int runUpgrade(const std::vector<std::string>& args);
 int runImage(const std::vector<std::string>& args);
 

@@ -1,6 +1,5 @@
 // vantrel-cli decode: a recording decoded exactly as playback decodes it.
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +10,7 @@
 
 #include "cli_common.h"
 #include "fan_text.h"
+#include "recording_input.h"
 #include "stream_replay.h"
 
 namespace cli {
@@ -21,7 +21,7 @@ const char kCommand[] = "decode";
 
 void usage(FILE* out) {
     std::fprintf(out,
-                 "usage: vantrel-cli decode [--format text|json] FILE\n"
+                 "usage: vantrel-cli decode [--format text|json|summary] FILE\n"
                  "\n"
                  "Decodes a recorded scanner stream (data0.dump) the way playback does and\n"
                  "prints every complete revolution on stdout:\n"
@@ -29,41 +29,14 @@ void usage(FILE* out) {
                  "  json  one object per revolution per line:\n"
                  "        {\"fans\":[{\"tag\",\"start\",\"span\",\"count\",\"device\",\"sec\",\"usec\",\n"
                  "                  \"points\":[[angle_rad,distance_m,energy],...]},...]}\n"
+                 "  summary  one line per revolution: its index, fans, points, nearest and\n"
+                 "        farthest distance (points at 0 m are no returns) and the first fan's\n"
+                 "        time stamp\n"
                  "A summary (bytes, revolutions, fans, decode failures) and the decoder's own\n"
                  "diagnostics go to stderr. Exit status 2 for bad arguments or an unreadable file.\n");
 }
 
-enum class Format { Text, Json };
-
-bool readFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& error) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    struct stat st {};
-    if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode)) {
-        error = "cannot read " + path + ": not a regular file";
-        std::fclose(f);
-        return false;
-    }
-    // Playback holds the whole recording in memory and refuses more than this.
-    if (uint64_t(st.st_size) > kMaxReplayBytes) {
-        error = "The playback file cannot exceed 50MB!";
-        std::fclose(f);
-        return false;
-    }
-    bytes.resize(size_t(st.st_size));
-    const size_t got = bytes.empty() ? 0 : std::fread(bytes.data(), 1, bytes.size(), f);
-    const bool failed = std::ferror(f) != 0;
-    std::fclose(f);
-    if (failed) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bytes.resize(got);
-    return true;
-}
+enum class Format { Text, Json, Summary };
 
 void appendFloat(std::string& out, float v) {
     char text[32];
@@ -98,6 +71,29 @@ void appendJsonRevolution(std::string& out, const Revolution& revolution) {
     out += "]}\n";
 }
 
+void appendSummaryLine(std::string& out, int index, const Revolution& revolution) {
+    int points = 0;
+    float nearest = 0, farthest = 0;
+    for (const RawData& f : revolution) {
+        const int count = f.count < kMaxFanPoints ? f.count : kMaxFanPoints;
+        points += count;
+        for (int k = 0; k < count; ++k) {
+            const float d = f.points[k].distance;
+            if (d <= 0) continue;
+            if (nearest == 0 || d < nearest) nearest = d;
+            if (d > farthest) farthest = d;
+        }
+    }
+    const RawData* first = revolution.empty() ? nullptr : &revolution.front();
+    char text[160];
+    const int n = std::snprintf(text, sizeof text,
+                                "revolution %d  fans %zu  points %d  nearest %.3f m  farthest %.3f m  "
+                                "stamp %d.%06d\n",
+                                index, revolution.size(), points, double(nearest), double(farthest),
+                                first ? int(first->stampSec) : 0, first ? int(first->stampUsec) : 0);
+    out.append(text, size_t(n));
+}
+
 void appendTextRevolution(std::string& out, const Revolution& revolution) {
     for (const RawData& f : revolution) {
         append_fan_text_line(out, f);
@@ -120,7 +116,7 @@ int runDecode(const std::vector<std::string>& args) {
         std::string value;
         if (a == "--format") {
             if (i + 1 >= args.size()) {
-                printError(kCommand, "--format needs a value (text or json)");
+                printError(kCommand, "--format needs a value (text, json or summary)");
                 return ExitUsage;
             }
             value = args[++i];
@@ -141,8 +137,10 @@ int runDecode(const std::vector<std::string>& args) {
             format = Format::Text;
         } else if (value == "json") {
             format = Format::Json;
+        } else if (value == "summary") {
+            format = Format::Summary;
         } else {
-            printError(kCommand, "unknown format '" + value + "' (text or json)");
+            printError(kCommand, "unknown format '" + value + "' (text, json or summary)");
             return ExitUsage;
         }
     }
@@ -152,12 +150,8 @@ int runDecode(const std::vector<std::string>& args) {
         return ExitUsage;
     }
 
-    std::vector<uint8_t> bytes;
-    std::string error;
-    if (!readFile(path, bytes, error)) {
-        printError(kCommand, error);
-        return ExitUsage;
-    }
+    RecordingFile recording;
+    if (!loadRecording(kCommand, path, recording)) return ExitUsage;
 
     // The decoders print their diagnostics ("chksum cf error", ...) on
     // standard output. Keep stdout for the decoded data: it gets its own copy
@@ -173,16 +167,20 @@ int runDecode(const std::vector<std::string>& args) {
     dup2(STDERR_FILENO, STDOUT_FILENO);
 
     std::string chunk;
+    int index = 0;
     ReplaySink sink;
     sink.revolution = [&](const Revolution& revolution, float) {
         chunk.clear();
         if (format == Format::Json)
             appendJsonRevolution(chunk, revolution);
+        else if (format == Format::Summary)
+            appendSummaryLine(chunk, index, revolution);
         else
             appendTextRevolution(chunk, revolution);
+        ++index;
         std::fwrite(chunk.data(), 1, chunk.size(), out);
     };
-    const ReplaySummary summary = replay_stream(bytes.data(), bytes.size(), sink);
+    const ReplaySummary summary = replay_stream(recording.data(), recording.size(), sink);
 
     std::fflush(stdout);
     const bool writeFailed = std::fflush(out) != 0 || std::ferror(out) != 0;

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "cli_common.h"
-#include "eeprom.h"
+#include "cli_json.h"
 #include "model_table.h"
 #include "session.h"
 
@@ -24,16 +24,11 @@ void usage(FILE* out) {
                  "under \"model\", the model table's properties of the reported model.\n"
                  "LINK: udp://IP:PORT[?local=PORT] | tcp://IP:PORT | uart:///dev/PATH?baud=N |\n"
                  "      vpc:///dev/PATH[?baud=N]\n"
-                 "exit status: 0 done, 1 link cannot be opened, 2 usage, 4 the scanner never answered\n");
+                 "exit status: 0 done, 1 link cannot be opened, 2 usage, 4 the scanner never answered,\n"
+                 "             5 the link was lost\n");
 }
 
 using Json = nlohmann::ordered_json;
-
-Json bytesArray(const uint8_t* p, size_t n) {
-    Json a = Json::array();
-    for (size_t i = 0; i < n; ++i) a.push_back(p[i]);
-    return a;
-}
 
 // Numbers of the table print as numbers, everything else as the table's text.
 Json modelJson(const std::string& model) {
@@ -59,43 +54,6 @@ Json modelJson(const std::string& model) {
     }
     m["known"] = known;
     return m;
-}
-
-Json blockJson(const EEpromV101& b, const std::string& linkType) {
-    Json j;
-    j["productSn"] = eeprom_product_sn(b);
-    j["typeId"] = eeprom_type_id(b);
-    j["deviceId"] = b.deviceId;
-    if (linkType == "UART")
-        j["baud"] = eeprom_uart_baud(b);
-    else
-        j["ip"] = eeprom_dotted_quad(b.ip);
-    j["mask"] = eeprom_dotted_quad(b.mask);
-    j["gateway"] = eeprom_dotted_quad(b.gateway);
-    j["uploadIp"] = eeprom_dotted_quad(b.uploadIp);
-    j["uploadPort"] = b.uploadPort;
-    j["lidarPort"] = b.lidarPort;
-    j["rpm"] = b.rpm;
-    j["zirDistance"] = b.zirDistance;
-    j["fir"] = b.fir;
-    j["cir"] = b.cir;
-    j["res"] = b.res;
-    j["ats"] = b.ats;
-    j["tfx"] = b.tfx;
-    j["smt"] = b.smt;
-    j["dsw"] = b.dsw;
-    j["dog"] = b.dog;
-    j["pnpBits"] = b.pnpBits;
-    j["af"] = b.af;
-    j["azn"] = b.azn;
-    j["activeZone"] = b.azn & 0x0F;
-    j["softwareZoneSwitching"] = ((b.azn >> 4) & 1) != 0;
-    j["pst"] = b.pst;
-    j["outMap"] = bytesArray(b.outMap, sizeof b.outMap);
-    j["ccw"] = b.ccw;
-    j["flags143"] = b.flags143;
-    j["segmentation"] = eeprom_segmentation(b);
-    return j;
 }
 
 }  // namespace

@@ -21,8 +21,9 @@ void usage(FILE* out) {
                  "data0.dump and one line per sector of every revolution to point0.txt, in\n"
                  "D/korvLOG/yyyy_MM_dd/hh_mm_ss (D defaults to the settings' Logpath, else the\n"
                  "program's directory). Prints the recording directory. SIGINT ends the\n"
-                 "recording early (still exit 0).\n"
-                 "exit status: 0 recorded, 1 link or files cannot be opened, 2 usage\n");
+                 "recording early (still exit 0); so does a link that vanishes (a serial port\n"
+                 "unplugged, the device closing the connection), keeping what was recorded.\n"
+                 "exit status: 0 recorded, 1 link or files cannot be opened, 2 usage, 5 link lost\n");
 }
 
 }  // namespace
@@ -63,12 +64,12 @@ int runRecord(const std::vector<std::string>& args) {
         recorder.stop();
         return rc;
     }
-    waitUntil([] { return false; }, int(seconds * 1000));
+    waitUntil([&] { return session.lost(); }, int(seconds * 1000));
     // The recorder stops before the link closes, as on a disconnect.
     recorder.stop();
     session.close();
     std::printf("%s\n", directory.toStdString().c_str());
-    return ExitOk;
+    return session.lost() ? linkLost(session, kCommand) : ExitOk;
 }
 
 }  // namespace cli

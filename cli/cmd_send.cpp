@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <string>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "recvdataproc.h"
 #include "session.h"
@@ -27,7 +28,7 @@ void usage(FILE* out) {
                  "On a uart:// link the command runs as the plain-text exchange; \"OK\" is printed\n"
                  "when the scanner confirmed it.\n"
                  "exit status: 0 accepted, 1 link cannot be opened, 2 usage, 3 refused (\"NG\"),\n"
-                 "             4 the scanner never answered\n");
+                 "             4 the scanner never answered, 5 the link was lost\n");
 }
 
 // Reply payloads may be text or binary; keep one line either way.
@@ -107,36 +108,60 @@ int runSend(const std::vector<std::string>& args) {
     else
         emit session.sig_S_PACK(qtext);
 
+    // Every command that went out is on the audit trail with how it ended.
+    auto finish = [&](const char* outcome, const std::string& detail, int rc) {
+        AuditRecord r = sessionAuditRecord(session, audit::kParameterCommand);
+        r.command = qtext;
+        r.outcome = QLatin1String(outcome);
+        r.detail = QString::fromStdString(detail);
+        recordAudit(kCommand, r);
+        return rc;
+    };
+
     if (text == "LRESTH" || text.find("LSUDP") != std::string::npos) {
         // Neither is answered on this link: a restarting scanner is silent, and one taking a
         // new address answers from there. Give the sender time to finish what follows.
-        waitUntil([] { return false; }, text == "LRESTH" ? 2500 : 500);
+        waitUntil([&] { return session.lost(); }, text == "LRESTH" ? 2500 : 500);
+        if (session.lost()) return linkLost(session, kCommand);
         std::printf("sent (no reply expected)\n");
-        return interrupted() ? ExitInterrupted : ExitOk;
+        return finish(audit::kSent, "", interrupted() ? ExitInterrupted : ExitOk);
     }
 
     const int bound = uart ? 30000 : Session::kGiveUpMs;
-    const bool done =
-        waitUntil([&] { return gaveUp || (uart ? uartDone : (acked && (haveReply || !ok))); }, bound);
-    if (!done && interrupted()) return printError(kCommand, "interrupted"), ExitInterrupted;
+    const bool done = waitUntil(
+        [&] { return session.lost() || gaveUp || (uart ? uartDone : (acked && (haveReply || !ok))); }, bound);
+    if (session.lost()) return linkLost(session, kCommand);
+    if (!done && interrupted()) {
+        printError(kCommand, "interrupted");
+        return finish(audit::kSent, "interrupted before the answer", ExitInterrupted);
+    }
     // A refusal is acknowledged by the receiver and then reported by the sender
     // as well. The two reach us through different threads' queues, so the
     // sender's report can come first: let the acknowledgement catch up before
     // a report counts as "never answered".
-    if (gaveUp && !acked && !uart) waitUntil([&] { return acked; }, kAcknowledgementGraceMs);
-    if (uart) {
-        if (gaveUp || !uartDone)
-            return printError(kCommand, "the scanner never answered " + text), ExitNoAnswer;
-        std::printf("OK\n");
-        return ExitOk;
+    if (gaveUp && !acked && !uart) {
+        waitUntil([&] { return acked || session.lost(); }, kAcknowledgementGraceMs);
+        if (session.lost()) return linkLost(session, kCommand);
     }
-    if (!acked) return printError(kCommand, "the scanner never answered " + text), ExitNoAnswer;
-    if (haveReply) std::printf("%s\n", printable(reply).c_str());
+    if (uart) {
+        if (gaveUp || !uartDone) {
+            printError(kCommand, "the scanner never answered " + text);
+            return finish(audit::kNoAnswer, "", ExitNoAnswer);
+        }
+        std::printf("OK\n");
+        return finish(audit::kAccepted, "OK", ExitOk);
+    }
+    if (!acked) {
+        printError(kCommand, "the scanner never answered " + text);
+        return finish(audit::kNoAnswer, "", ExitNoAnswer);
+    }
+    const std::string replyText = haveReply ? printable(reply) : std::string();
+    if (haveReply) std::printf("%s\n", replyText.c_str());
     if (!ok || reply.startsWith("NG")) {
         if (!haveReply) std::printf("NG\n");
-        return ExitRefused;
+        return finish(audit::kRefused, haveReply ? replyText : "NG", ExitRefused);
     }
-    return ExitOk;
+    return finish(audit::kAccepted, replyText, ExitOk);
 }
 
 }  // namespace cli

@@ -1,10 +1,12 @@
 // vantrel-cli upgrade: a scanner's firmware over UDP or a plain-text serial
 // port, by the same worker the program uses.
 
+#include <QFileInfo>
 #include <csignal>
 #include <cstdio>
 #include <string>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "firmwareupdateproc.h"
 #include "link.h"
@@ -62,6 +64,13 @@ int runUpgrade(const std::vector<std::string>& args) {
     const bool udp = link.type == "UDP";
     worker.recv_upgrade(QString::fromStdString(link.address), udp ? link.port : link.baud,
                         QString::fromStdString(args[1]), QString::fromStdString(link.type));
+    // On the audit trail whatever the result: a failed upgrade may have changed the scanner too.
+    AuditRecord record = linkAuditRecord(link, audit::kFirmwareUpgrade);
+    record.command = QFileInfo(QString::fromStdString(args[1])).fileName();
+    record.imageCrc = audit_firmware_crc(QString::fromStdString(args[1]));
+    record.outcome = QLatin1String(ok ? audit::kSucceeded : audit::kFailed);
+    record.detail = reason;
+    recordAudit(kCommand, record);
     if (!ok) {
         printError(kCommand, "Firmware upgrade failed:" + reason.toStdString());
         return ExitFailure;

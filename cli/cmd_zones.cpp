@@ -1,21 +1,19 @@
 #include <QDateTime>
-#include <QElapsedTimer>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 
 #include "cli_common.h"
-#include "model_table.h"
 #include "param_file.h"
 #include "recvdataproc.h"
 #include "session.h"
+#include "zone_file.h"
 #include "zone_image.h"
+#include "zone_json.h"
+#include "zone_transfer.h"
 #include "zone_types.h"
-#include "zones_json.h"
 
 namespace cli {
 
@@ -26,13 +24,14 @@ const char* const kCmd = "zones";
 void zonesUsage(FILE* out) {
     std::fprintf(
         out,
-        "usage: vantrel-cli zones encode [--mirror] ZONES.json OUT\n"
+        "usage: vantrel-cli zones encode [--mirror] [--reference] ZONES.json OUT\n"
         "       vantrel-cli zones decode [--mirror] IN\n"
         "       vantrel-cli zones read|write LINK FILE.json\n"
         "\n"
         "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
         "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
-        "        \"zone\" section.\n"
+        "        \"zone\" section. --reference builds the tables with the slow step-by-step\n"
+        "        rasteriser the fast default is checked against; the bytes are the same.\n"
         "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
         "read    reads the scanner's zones and writes them to FILE.json (progress on stderr).\n"
         "write   writes the zone list of FILE.json to the scanner (progress on stderr).\n"
@@ -54,44 +53,17 @@ void zonesUsage(FILE* out) {
         "    sector           [[start angle, end angle], [far, near]]  (angles in 0.1 deg)\n"
         "\n"
         "exit status: 0 done, 1 refused, not a zone image or transfer failed, 2 usage or unreadable\n"
-        "input, 4 the scanner never answered\n");
+        "input, 4 the scanner never answered, 5 the link was lost\n");
 }
 
-bool readFile(const std::string& path, std::string& data) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return false;
-    data.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
-}
-
-bool endsWith(const std::string& s, const std::string& suffix) {
-    return s.size() >= suffix.size() && s.compare(s.size() - suffix.size(), suffix.size(), suffix) == 0;
-}
-
-// Reads and checks a zone list file. ExitOk, or the exit status after one error line.
-int loadZones(const std::string& inPath, zones& list) {
-    std::string text;
-    if (!readFile(inPath, text)) return printError(kCmd, "cannot read " + inPath), ExitUsage;
-    std::string error;
-    switch (parse_zone_list(text, list, error)) {
-        case ZoneListParse::Ok:
-            return ExitOk;
-        case ZoneListParse::Malformed:
-            return printError(kCmd, inPath + ": " + error), ExitUsage;
-        case ZoneListParse::Refused:
-            return printError(kCmd, error), ExitFailure;
-    }
-    return ExitFailure;
-}
-
-int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
+int encode(const std::string& inPath, const std::string& outPath, bool mirror, ZoneRasteriser rasteriser) {
     auto list = std::make_unique<zones>();
-    if (const int rc = loadZones(inPath, *list); rc != ExitOk) return rc;
+    if (const int rc = loadZoneList(kCmd, inPath, *list); rc != ExitOk) return rc;
 
     auto def = std::make_unique<ZoneDef>();
     int bad = 0;
     const auto now = static_cast<uint32_t>(QDateTime::currentSecsSinceEpoch() & 0xFFFFFFFF);
-    const int status = zones_to_zonedef(*list, mirror, now, *def, nullptr, &bad);
+    const int status = zones_to_zonedef(*list, mirror, now, *def, nullptr, &bad, rasteriser);
     if (status != kZoneListOk) return printError(kCmd, zone_list_check_text(status, bad)), ExitFailure;
 
     const auto* bytes = reinterpret_cast<const uint8_t*>(def.get());
@@ -111,17 +83,7 @@ int encode(const std::string& inPath, const std::string& outPath, bool mirror) {
 
 int decode(const std::string& inPath, bool mirror) {
     std::string data;
-    if (endsWith(inPath, ".lidar")) {
-        const auto contents = read_param_file(inPath);
-        if (!contents) return printError(kCmd, "cannot read " + inPath), ExitUsage;
-        if (!contents->zoneImage) return printError(kCmd, inPath + ": no \"zone\" section"), ExitFailure;
-        data.assign(contents->zoneImage->begin(), contents->zoneImage->end());
-    } else if (!readFile(inPath, data)) {
-        return printError(kCmd, "cannot read " + inPath), ExitUsage;
-    }
-    if (data.size() != kZoneDefSize)
-        return printError(kCmd, inPath + ": not a zone image (" + std::to_string(data.size()) + " bytes)"),
-               ExitFailure;
+    if (const int rc = loadZoneImageBytes(kCmd, inPath, data); rc != ExitOk) return rc;
 
     auto def = std::make_unique<ZoneDef>();
     std::memcpy(def.get(), data.data(), kZoneDefSize);
@@ -131,21 +93,16 @@ int decode(const std::string& inPath, bool mirror) {
     if (zonedef_crc(*def) != def->crc)
         printError(kCmd, "warning: " + inPath + ": image CRC does not match its header");
 
-    std::printf("%s\n", zone_list_json(*list).c_str());
+    std::printf("%s\n", zones_to_json(*list).c_str());
     return ExitOk;
 }
 
 // ---- read and write on a live scanner, through the receiver as the point-cloud page does
 
-// A transfer takes 418 exchanges, and on a lossy link each lost one costs a
-// re-send 1.5 s later: its length has no useful bound, its silence has. A
-// stalled piece is given up by the sender well within this.
-constexpr int kStallBoundMs = 20000;
-
 int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     auto list = std::make_unique<zones>();
     if (write) {
-        if (const int rc = loadZones(path, *list); rc != ExitOk) return rc;
+        if (const int rc = loadZoneList(kCmd, path, *list); rc != ExitOk) return rc;
         // Refuse early rather than leave a scanner half-erased by a list it cannot take.
         auto def = std::make_unique<ZoneDef>();
         int bad = 0;
@@ -155,58 +112,18 @@ int liveZones(bool write, const std::string& linkArg, const std::string& path) {
     prepareLiveCommand();
     Session session;
     if (const int rc = connectSession(session, kCmd, linkArg, true); rc != ExitOk) return rc;
-    std::string alarmZone;
-    try {
-        alarmZone = model_property(session.model(), "alarmZone");
-    } catch (const std::exception&) {
-    }
-    if (alarmZone == "0")
+    if (!modelStoresZones(session))
         return printError(kCmd, "model " + session.model() + " stores no alarm zones"), ExitFailure;
 
-    const int resultType = write ? 7 : 6;
-    bool finished = false, gaveUp = false;
-    int result = 0;
-    std::string failure;
     auto got = std::make_unique<zones>();
     RecvDataProc* r = session.receiver();
-    QElapsedTimer sinceProgress;
-    sinceProgress.start();
-    QObject::connect(r, &RecvDataProc::sig_progress, &session, [&](int rate, QString title, QString info) {
-        sinceProgress.restart();
-        std::fprintf(stderr, "%s: %d%s%s\n", title.toStdString().c_str(), rate, info.isEmpty() ? "" : " ",
-                     info.toStdString().c_str());
-        if (rate < 0 || (write && rate == 25 && info.startsWith("resp result"))) failure = info.toStdString();
-    });
-    QObject::connect(r, &RecvDataProc::sig_zoneData, &session, [&](zones z) { *got = z; });
-    QObject::connect(&session, &Session::sig_message, &session, [&](int type, QByteArray data) {
-        if (type != resultType || finished) return;
-        finished = true;
-        result = data.toInt();
-    });
-    QObject::connect(&session, &Session::sig_respondFinish, &session, [&](int mode, QString, int) {
-        if (mode == 0x5A47 || mode == 0x5A53) gaveUp = true;
-    });
-
-    r->recv_zoneCmd(write ? 2 : 1, *list);
-    while (!finished && !gaveUp && !interrupted() && sinceProgress.elapsed() < kStallBoundMs)
-        waitUntil([&] { return finished || gaveUp; }, 500);
-    if (!finished) {
-        // Cancel so the receiver does not act on a late reply while the link closes.
-        r->recv_zoneCmd(0, zones{});
-        if (interrupted()) return printError(kCmd, "interrupted"), ExitInterrupted;
-        if (gaveUp)
-            return printError(kCmd, "the scanner stopped answering during the transfer"), ExitNoAnswer;
-        return printError(kCmd, "the transfer made no progress for 20 s"), ExitFailure;
-    }
-    if (write ? result <= 0 : result != 1) {
-        printError(kCmd, std::string(write ? "write zone failed" : "read zone failed") +
-                             (failure.empty() ? " (result " + std::to_string(result) + ")" : ": " + failure));
-        return ExitFailure;
-    }
+    const int rc = runZoneOperation(
+        session, kCmd, write, [&] { r->recv_zoneCmd(write ? 2 : 1, *list); }, got.get(), path);
+    if (rc != ExitOk) return rc;
     session.close();
     if (!write) {
         std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out << zone_list_json(*got) << "\n";
+        out << zones_to_json(*got) << "\n";
         out.close();
         if (!out) return printError(kCmd, "cannot write " + path), ExitFailure;
     }
@@ -225,17 +142,21 @@ int runZones(const std::vector<std::string>& args) {
         return ExitUsage;
     }
     const std::string& verb = args[0];
-    bool mirror = false;
+    bool mirror = false, reference = false;
     std::vector<std::string> operands;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--mirror")
             mirror = true;
+        else if (args[i] == "--reference" && verb == "encode")
+            reference = true;
         else if (args[i].size() > 1 && args[i][0] == '-')
             return printError(kCmd, "unknown option " + args[i]), ExitUsage;
         else
             operands.push_back(args[i]);
     }
-    if (verb == "encode" && operands.size() == 2) return encode(operands[0], operands[1], mirror);
+    if (verb == "encode" && operands.size() == 2)
+        return encode(operands[0], operands[1], mirror,
+                      reference ? ZoneRasteriser::Reference : ZoneRasteriser::Fast);
     if (verb == "decode" && operands.size() == 1) return decode(operands[0], mirror);
     if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror)
         return liveZones(verb == "write", operands[0], operands[1]);

@@ -15,6 +15,7 @@ struct Command {
 
 const Command kCommands[] = {
     {"decode", cli::runDecode, "decode a recorded stream into revolutions"},
+    {"export", cli::runExport, "write a recording's revolutions as CSV or PLY points"},
     {"frame", cli::runFrame, "print a command frame as hex"},
     {"model", cli::runModel, "look up a property in the model table"},
     {"zones", cli::runZones, "encode and decode zone images; read and write a scanner's zones"},
@@ -22,6 +23,9 @@ const Command kCommands[] = {
     {"send", cli::runSend, "send one command to a scanner and print its reply"},
     {"record", cli::runRecord, "record a scanner's stream like \"save log\""},
     {"discover", cli::runDiscover, "list scanners heard on the heartbeat group or found on serial ports"},
+    {"audit", cli::runAudit, "print the audit trail of changes made to scanners"},
+    {"whatif", cli::runWhatIf, "check a recording against a zone set: which revolutions would trigger"},
+    {"params", cli::runParams, "export a scanner's parameters to a .lidar file, import or show one"},
     {"upgrade", cli::runUpgrade, "upgrade a scanner's firmware over UDP or a serial port"},
     {"image", cli::runImage, "pack a file into a firmware image, or check an image"},
 };

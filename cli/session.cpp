@@ -85,7 +85,8 @@ Session::~Session() {
 bool Session::open(const LinkAddress& link, std::string& error) {
     close();
     m_link = link;
-    m_haveBlock = m_blockAcked = m_gaveUp = false;
+    m_haveBlock = m_blockAcked = m_gaveUp = m_lost = false;
+    m_lostReason.clear();
     std::memset(&m_block, 0, sizeof m_block);
 
     const QString type = QString::fromStdString(link.type);
@@ -120,7 +121,11 @@ bool Session::open(const LinkAddress& link, std::string& error) {
         case LinkOpenStatus::UnknownType:
             error = "unknown link type " + link.type;
             return false;
+        case LinkOpenStatus::Cancelled:
+            error = "cancelled";
+            return false;
     }
+    m_handles = opened.link;
     m_dataHandle = opened.dataHandle;
     if (serial) {
         recvPortBaud = link.baud;
@@ -129,7 +134,7 @@ bool Session::open(const LinkAddress& link, std::string& error) {
             if (link.localGiven) {
                 // An explicit local port is a promise to whoever set up the scanner's upload
                 // address; silently taking another would lose the stream.
-                close_link(opened.dataHandle, true);
+                m_handles.reset();  // closes the socket
                 m_dataHandle = 0;
                 error = "local UDP port " + std::to_string(link.localPort) + " is already in use";
                 return false;
@@ -157,6 +162,12 @@ bool Session::open(const LinkAddress& link, std::string& error) {
     connect(r, &RecvDataProc::sig_ZoneCMD, m_sender, &SendCmdProc::recv_ZoneCMD);
     connect(r, &RecvDataProc::sig_CmdRecv, m_sender, qOverload<int, int, bool>(&SendCmdProc::recv_CmdRecv));
     connect(r, &RecvDataProc::sig_data, this, &Session::recv_data);
+    connect(r, &RecvDataProc::sig_linkLost, this, [this](quint64, QString reason) {
+        if (m_lost) return;
+        m_lost = true;
+        m_lostReason = reason.toStdString();
+        std::fprintf(stderr, "vantrel-cli: %s\n", reason.toLocal8Bit().constData());
+    });
     connect(r, &RecvDataProc::sig_CmdRecv, this, [this](int, int, bool) {
         if (m_haveBlock) m_blockAcked = true;
     });
@@ -170,11 +181,15 @@ bool Session::open(const LinkAddress& link, std::string& error) {
     connect(this, &Session::SendInit, m_sender, &SendCmdProc::recv_Init);
     connect(this, &Session::sig_C_PACK, m_sender, &SendCmdProc::recv_C_PACK);
     connect(this, &Session::sig_S_PACK, m_sender, &SendCmdProc::recv_S_PACK);
+    connect(this, &Session::sig_GS_PACK, m_sender, &SendCmdProc::recv_GS_PACK);
 
-    if (link.type == "TCP") r->setCommandLink(m_tcpCmdSocket, link.port);
-    r->recv_Init(type, m_dataHandle, address, recvPortBaud);
+    r->attachLink(type, m_handles, address, recvPortBaud, link.type == "TCP" ? link.port : 0);
     r->start();
     m_senderThread->start();
+    // Queued in order: the sender takes the link, then the recv_Init naming it.
+    QMetaObject::invokeMethod(
+        m_sender, [sender = m_sender, handles = m_handles] { sender->adoptLink(handles); },
+        Qt::QueuedConnection);
     if (link.type == "TCP")
         emit SendInit(type, m_tcpCmdSocket, address, link.port);
     else
@@ -199,7 +214,7 @@ void Session::recv_data(int type, QByteArray data) {
                 const int from = data.indexOf("LSBPS:") + 6;
                 const int to = data.indexOf('H', from);
                 const int baud = data.mid(from, to < 0 ? -1 : to - from).toInt();
-                if (baud <= 0 || set_serial_baud(m_dataHandle, baud) != 0)
+                if (baud <= 0 || !m_handles || set_serial_baud(m_handles->dataFd(), baud) != 0)
                     std::fprintf(stderr, "vantrel-cli: Failed to modify baud rate!\n");
                 else
                     m_link.baud = baud;
@@ -227,6 +242,11 @@ void Session::applyBlock(const QByteArray& data) {
     }
 }
 
+void Session::requestBlock() {
+    m_haveBlock = m_blockAcked = m_gaveUp = false;
+    emit sig_GS_PACK(QStringLiteral("xxxxxx"));
+}
+
 std::string Session::model() const {
     return normalize_model_id(eeprom_type_id(m_block));
 }
@@ -234,7 +254,9 @@ std::string Session::model() const {
 Session::Wait Session::waitForBlock() {
     // A UART initial read is a series of queries with up to five attempts each.
     const int bound = m_link.type == "UART" ? 60000 : kGiveUpMs + 1500;
-    const bool done = waitUntil([this] { return (m_haveBlock && m_blockAcked) || m_gaveUp; }, bound);
+    const bool done =
+        waitUntil([this] { return (m_haveBlock && m_blockAcked) || m_gaveUp || m_lost; }, bound);
+    if (m_lost) return Wait::Lost;
     if (!done) return interrupted() ? Wait::Interrupted : (m_haveBlock ? Wait::Ok : Wait::TimedOut);
     if (m_gaveUp && !m_haveBlock) return Wait::NoAnswer;
     // A UART scanner that answered nothing still yields a (zero) block.
@@ -261,10 +283,9 @@ void Session::close() {
         m_senderThread = nullptr;
         m_sender = nullptr;
     }
-    m_receiver.reset();  // ends the loop and waits for it (about one second at most)
-    const bool socket = m_link.type == "UDP" || m_link.type == "TCP";
-    close_link(m_dataHandle, socket);
-    close_link(m_tcpCmdSocket, true);
+    if (m_handles) m_handles->end();  // wakes the loops; the descriptors close with the last holder
+    m_receiver.reset();               // ends the loop and waits for it (about one second at most)
+    m_handles.reset();
     m_dataHandle = m_tcpCmdSocket = 0;
 }
 
@@ -279,12 +300,19 @@ int connectSession(Session& session, const std::string& command, const std::stri
             return ExitOk;
         case Session::Wait::Interrupted:
             return printError(command, "interrupted"), ExitInterrupted;
+        case Session::Wait::Lost:
+            return linkLost(session, command);
         case Session::Wait::NoAnswer:
         case Session::Wait::TimedOut:
             break;
     }
     printError(command, "the scanner at " + linkText(link) + " never answered");
     return ExitNoAnswer;
+}
+
+int linkLost(const Session& session, const std::string& command) {
+    printError(command, "the link was lost (" + session.lostReason() + ")");
+    return ExitLinkLost;
 }
 
 }  // namespace cli

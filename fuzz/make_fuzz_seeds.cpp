@@ -31,7 +31,7 @@
 #include "stream_generator.h"
 #include "zone_image.h"
 #include "zone_store.h"
-#include "zones_json.h"
+#include "zone_json.h"
 
 namespace {
 
@@ -225,7 +225,7 @@ void settingsSeeds() {
 }
 
 void cliSeeds() {
-    write("cli_zones", "shapes", QByteArray::fromStdString(cli::zone_list_json(sampleList())));
+    write("cli_zones", "shapes", QByteArray::fromStdString(zones_to_json(sampleList())));
     write("cli_zones", "bare-array",
           "[{\"shape\": \"sector\", \"zone\": 15, \"kind\": \"warning\", \"points\": [[100, 3500], [4000.5, "
           "20]]}]");

@@ -17,9 +17,12 @@
 #include "dialog_waitsignal2.h"
 #include "heartbeatproc.h"
 #include "mainpage_internal.h"
+#include "page_config.h"
 #include "page_dev.h"
+#include "page_info.h"
 #include "page_lidar.h"
 #include "page_main.h"
+#include "page_message.h"
 #include "recorder.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
@@ -54,7 +57,9 @@ QString& translationDirOverride() {
 }  // namespace
 
 void MainPage::setMessageHook(MessageHook hook) {
-    messageHook() = std::move(hook);
+    messageHook() = hook;
+    // The pages' own boxes go the same way.
+    pagemsg::setMessageHook(std::move(hook));
 }
 
 void MainPage::setTranslationDirectory(const QString& dir) {
@@ -95,7 +100,13 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     buildPages();
     createWorkers();
     connectWorkers();
+    connectLinkControls();
     connectPeerPages();
+    connectParamPages();
+    setupRights();
+    // Started once every receiver of its signals is connected: a set-up
+    // failure it reports at once must not go unheard.
+    m_heartbeat->start();
 
     ui->lb_version->setText(QString::fromLatin1(kVersion));
     setDeviceButtonsVisible(false);
@@ -103,8 +114,10 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
 }
 
 MainPage::~MainPage() {
+    stopOpening();
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
+    if (m_playback) m_playback->stop();  // a caching loop would hold its thread
     for (QThread* thread : m_threads) {
         thread->quit();
         thread->wait();
@@ -180,6 +193,7 @@ QWidget* MainPage::currentPage() const {
 void MainPage::buildPages() {
     m_pageLidar = new Page_lidar(this);
     buildPeerPages();
+    buildParamPages();
     // Side-bar order. Pages still to come (parameters, algorithm box,
     // configuration, admin) register here with their button; a null page
     // keeps its button hidden.
@@ -221,11 +235,8 @@ void MainPage::on_pb_dev_clicked() {
 }
 
 void MainPage::on_pb_config_clicked() {
+    if (m_pageConfig) m_pageConfig->refresh();
     showPage(m_pageConfig);
-}
-
-void MainPage::on_pb_right_clicked() {
-    // Rights management opens the login dialog once it exists.
 }
 
 void MainPage::on_pb_showmax_clicked() {
@@ -246,6 +257,7 @@ void MainPage::on_pb_showmin_clicked() {
 void MainPage::on_pb_close_clicked() {
     if (m_heartbeat) m_heartbeat->recv_close();
     if (m_receiver) m_receiver->runFlag = 0;
+    if (m_playback) m_playback->stop();
     QCoreApplication::quit();
 }
 
@@ -362,17 +374,14 @@ void MainPage::recv_getDevInfo(bool isUDP) {
     emit sig_upgradeTargets(devices);
 }
 
-void MainPage::recv_import_finish() {
-    recv_wait(false);
-    showMessage(tr("warm"), tr("Import parameters succeeded"));
-}
-
 void MainPage::recv_PlayBackFileName(QString filename) {
-    emit sig_playback(filename);
+    startPlayback(filename);
 }
 
 void MainPage::recv_isplayback(bool isplay) {
     m_isPlayback = isplay;
+    // Direct, not queued: the worker's thread is busy in its loop.
+    if (m_playback) m_playback->recv_isplayback(isplay);
 }
 
 void MainPage::recv_upgrade(QString name, int port, QString path, QString type) {
@@ -420,11 +429,10 @@ void MainPage::recv_saveLog(bool isSave) {
 }
 
 void MainPage::setDeviceButtonsVisible(bool visible) {
-    // Pages that only make sense with a scanner attached.
-    for (QWidget* page : {m_pageInfo, m_pageConfig}) {
-        for (const PageEntry& entry : m_pages) {
-            if (entry.page == page && entry.button) entry.button->setVisible(visible);
-        }
+    // Pages that only make sense with a scanner attached. The configuration
+    // page stays: language, log path and firmware upgrade work off line.
+    for (const PageEntry& entry : m_pages) {
+        if (entry.page == m_pageInfo && entry.button) entry.button->setVisible(visible);
     }
 }
 

@@ -16,25 +16,37 @@
 #include <QVector>
 #include <QWidget>
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
+#include "audit_log.h"
 #include "devconninfo.h"
 #include "eeprom.h"
+#include "link_open.h"
 #include "metatypes.h"
+#include "playbackproc.h"
 #include "rawdata.h"
+#include "scanner_link.h"
 #include "zonealarm.h"
 
 class QAbstractButton;
 class QThread;
+class Dialog_Audit;
+class Dialog_Login;
+class Dialog_Playback;
+class QThreadPool;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
 class FirmwareUpdateProc;
 class HeartBeatProc;
 class Page_Admin;
+class Page_Config;
 class Page_Dev;
+class Page_Info;
 class Page_lidar;
 class Page_Main;
 class RecvDataProc;
@@ -76,7 +88,14 @@ public:
     int portOrBaud() const { return m_portBaud; }
     int localPort() const { return m_localPort; }
     int dataHandle() const { return m_dataHandle; }
-    bool isLinkOpen() const { return m_dataHandle > 0 || m_tcpDataSocket > 0; }
+    // A link is open (and has not been lost) for the receiver and the sender.
+    bool isLinkOpen() const { return m_link && m_link->isOpen(); }
+    // From recv_start until the scanner's parameter block arrives (or the
+    // attempt failed or was cancelled): the wait dialog's Cancel disconnects.
+    bool isConnecting() const;
+    // Switches the open serial link to `baud` (the scanner accepted "LSBPS").
+    // False when no serial link is open or the port refused the rate.
+    bool setSerialLinkBaud(int baud);
     int stateFlags() const { return m_stateFlags; }
     const EEpromV101& paramBlock() const { return m_paramBlock; }
     int offsetAngle() const { return m_offsetAngle; }
@@ -88,12 +107,32 @@ public:
     Page_lidar* lidarPage() const { return m_pageLidar; }
     Page_Dev* devicePage() const { return m_pageDev; }
     Page_Main* homePage() const { return m_pageMain; }
+    Page_Info* infoPage() const { return m_pageInfo; }
+    Page_Config* configPage() const { return m_pageConfig; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
+    // The login's right level (statusValue, message type 17) and its dialogs;
+    // each dialog is null until first opened.
+    int rightLevel() const { return m_statusValue; }
+    Dialog_Login* loginDialog() const { return m_loginDialog; }
+    Dialog_Audit* auditDialog() const { return m_auditDialog; }
     Dialog_WaitSignal2* progressDialog() const { return m_progressDialog; }
     // The admin window once it has been opened (showAdminPage), else null.
     Page_Admin* adminPage() const { return m_pageAdmin; }
+
+    // ---- playback and revolution export (mainpage_playback.cpp)
+    // Plays a recording back: shows the point-cloud page and the playback
+    // dialog, and has the playback worker cache the file.
+    // With autoPlay the replay starts by itself once revolutions are cached.
+    void startPlayback(const QString& filename, bool autoPlay = false);
+    Dialog_Playback* playbackDialog() const;
+    PlaybackProc* playbackWorker() const { return m_playback; }
+    // The revolution on screen, live or played back (empty before the first).
+    const std::vector<RawData>& shownRevolution() const { return m_shownRevolution; }
+    // Writes the shown revolution as CSV or PLY; on failure *error says why
+    // and nothing is left behind.
+    bool exportRevolutionTo(const QString& path, bool ply, QString* error);
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -118,7 +157,11 @@ public slots:
     void on_pb_close_clicked();
 
     void recv_data(int type, QByteArray data);
+    // Opens the link on a worker thread behind the wait dialog and returns at
+    // once; the result comes back to this thread (finishStart).
     void recv_start(QString type, QString ip_com, int port_baud, int remote_port);
+    // The receiver found link `linkId` gone: one message, the disconnected state.
+    void recv_linkLost(quint64 linkId, QString reason);
     void recv_restart(QString type, QString ip_com, int port_baud, int remote_port);
     void recv_wait(bool state);
     void recv_progress(int rate, QString title, QString info);
@@ -138,6 +181,14 @@ public slots:
     void recv_synstatus(bool add, int status);
     void recv_skipFunc(int type);
     void recv_saveLog(bool isSave);
+    // Audit trail: a command's outcome from the sender, a zone image's CRC
+    // from the receiver, and the trail's dialog (mainpage_rights.cpp).
+    void recv_cmdOutcome(int mode, QString cmd, int outcome);
+    void recv_zoneImageCrc(int type, quint32 crc);
+    void recv_showAudit();
+    void recv_CacheData(CachedRevolutions data, float progress);
+    // Asks for a file and writes the revolution on screen to it (CSV or PLY).
+    void exportRevolution();
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
@@ -172,6 +223,17 @@ private:
     // Pages written alongside this window; see the marked section in the .cpp.
     void buildPeerPages();
     void connectPeerPages();
+    void createPlayback();
+    void connectPlayback();
+    void showPlaybackRevolution(std::vector<RawData> revolution);
+    void rememberShownRevolution(const std::vector<RawData>& revolution);
+    void closePlayback();
+    // The parameter and configuration pages (mainpage_params.cpp).
+    void buildParamPages();
+    void connectParamPages();
+    void showBlockOnParamPages();
+    void applyModelToParamPages(bool zones, bool io, int direction);
+    void finishZoneImport(bool written);
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -179,6 +241,12 @@ private:
 
     // ---- link
     void startWorkers();
+    void connectLinkControls();
+    void finishStart(unsigned attempt, const LinkOpenResult& result);
+    void handOverLink(const LinkOpenResult& result);
+    void cancelConnect();
+    void abandonOpening();
+    void stopOpening();
     void closeLink();
     void disconnectLink();
     bool startFromHomePage(const QString& type, const QString& ip_com, int port_baud, int remote_port);
@@ -190,7 +258,9 @@ private:
     void handleLinkCommand(const QByteArray& data);
     void setDeviceButtonsVisible(bool visible);
     void reloadZonePages();
-    void exportParams(const QString& startDir, const ZoneDef* image);
+    // Asks for a file and writes the block (and `image` when given) to it;
+    // `rememberPath` stores the choice as the next export's starting point.
+    void exportParams(const QString& startDir, const ZoneDef* image, bool rememberPath = false);
 
     Ui::MainPage* ui;
     std::array<QThread*, 3> m_threads{};  // 0 command sender, 1 playback, 2 firmware
@@ -204,20 +274,31 @@ private:
     // ---- pages (null until written; the side-bar button stays hidden)
     QVector<PageEntry> m_pages;
     Page_Main* m_pageMain = nullptr;
-    QWidget* m_pageInfo = nullptr;
+    Page_Info* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
     QWidget* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
-    QWidget* m_pageConfig = nullptr;
+    Page_Config* m_pageConfig = nullptr;
     Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
 
     // ---- workers
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
+    PlaybackProc* m_playback = nullptr;  // lives on m_threads[1], deleted there
+
+    // ---- playback
+    QPointer<Dialog_Playback> m_playbackDialog;
+    int m_playbackRuns = 0;  // files handed to the playback worker so far
+    std::vector<RawData> m_shownRevolution;
+    QString m_exportDir;
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
 
     // ---- connection state
+    LinkRef m_link;                       // the open link, shared with the receiver and the sender
+    QThreadPool* m_linkOpener = nullptr;  // opens links off the GUI thread, one at a time
+    unsigned m_openAttempt = 0;           // the attempt whose result is still wanted
+    std::shared_ptr<std::atomic<bool>> m_openCancel;  // set: the running attempt is called off
     QString m_linkType;
     QString m_ipCom;
     int m_portBaud = 0;
@@ -237,4 +318,18 @@ private:
     bool m_isPlayback = false;
     QString m_lastRefused;
     std::unique_ptr<ZoneDef> m_exportImage;
+
+    // ---- rights and audit trail (mainpage_rights.cpp)
+    void setupRights();
+    // Stores the level and hands it to every widget that takes one.
+    void applyRightLevel(int level);
+    AuditRecord auditRecord(const char* operation) const;
+    void auditZoneResult(int type, const QByteArray& data);
+    Dialog_Login* m_loginDialog = nullptr;
+    Dialog_Audit* m_auditDialog = nullptr;
+    std::optional<quint32> m_zoneCrc;             // of the transfer that just ended
+    std::optional<quint32> m_writtenZoneCrc;      // a zone write waiting for its read-back
+    std::optional<AuditRecord> m_pendingUpgrade;  // the firmware upgrade under way
+    std::optional<AuditRecord> m_pendingImport;   // the parameter import under way
+    bool m_auditFailureShown = false;
 };

@@ -2,7 +2,6 @@
 // message boxes, page updates and state changes.
 
 #include <QCoreApplication>
-#include <QFileDialog>
 #include <QStringList>
 #include <cstring>
 #include <string>
@@ -12,10 +11,12 @@
 #include "mainpage_internal.h"
 #include "model_table.h"
 #include "page_admin.h"
+#include "page_config.h"
 #include "page_dev.h"
+#include "page_info.h"
 #include "page_lidar.h"
-#include "param_file.h"
 #include "recvdataproc.h"
+#include "sendcmdproc.h"
 #include "settings.h"
 #include "transport.h"
 
@@ -61,6 +62,10 @@ bool parseNetworkCommand(const QByteArray& text, QString* ip, int* port) {
 // ---------------------------------------------------------------- dispatch
 
 void MainPage::recv_data(int type, QByteArray data) {
+    // News the link's workers queued before the link closed changes nothing
+    // now (a late "resume" must not restart the receiver, a late block must
+    // not show a scanner as connected); texts for the operator still show.
+    if (type > 1 && !isLinkOpen() && (sender() == m_receiver || sender() == m_sender)) return;
     switch (type) {
         case 0:
             showMessage(tr("warm"), QString::fromLocal8Bit(data));
@@ -88,12 +93,12 @@ void MainPage::recv_data(int type, QByteArray data) {
             break;
         case 7:
             if (decimal(data) > 0) {
-                // The zone pages already hold what was written; the
-                // configuration page refreshes itself once it exists.
-                m_stateFlags &= ~kZoneWriteFromConfig;
+                // The zone pages already hold what was written.
+                finishZoneImport(true);
             } else {
                 showMessage(tr("error"), tr("write zone failed"));
                 recv_wait(false);
+                finishZoneImport(false);
             }
             break;
         case 8:
@@ -116,13 +121,13 @@ void MainPage::recv_data(int type, QByteArray data) {
             m_direction = decimal(data) != 0 ? 1 : 0;
             m_pageLidar->setDirection(m_direction);
             m_receiver->setDirection(m_direction);
+            if (m_pageInfo) m_pageInfo->setRotate(m_direction != 0);
             break;
         case 16:
             // Algorithm-box status: routed to the algorithm-box page once it exists.
             break;
         case 17:
-            m_statusValue = decimal(data);
-            m_pageLidar->setStatusValue(m_statusValue);
+            applyRightLevel(decimal(data));
             break;
         default:
             break;
@@ -203,21 +208,24 @@ void MainPage::handleParamBlock(const QByteArray& data) {
     std::memcpy(&m_paramBlock, data.constData(), sizeof m_paramBlock);
     // On UART links the address field holds the link's baud rate, all four bytes.
     if (m_linkType == QLatin1String("UART")) put_le32(m_paramBlock.ip, uint32_t(m_portBaud));
-    const bool first = !(m_stateFlags & kExportWaiting);
+    const bool exportWaiting = (m_stateFlags & kExportWaiting) != 0;
+    // Later blocks (a refresh, a setting read back, an import) keep the
+    // operator on the page they are working on.
+    const bool firstAfterConnect = !(m_stateFlags & kBlockReceived);
 
     setDeviceButtonsVisible(true);
     m_pageLidar->setConnected(true, m_linkType);
     m_stateFlags |= kBlockReceived;
     m_zonesByDevice = m_pageDev && m_pageDev->isBoxConnected();
-    // The parameter page takes the block here once it exists.
+    showBlockOnParamPages();
     recv_wait(false);
 
-    if (first) {
-        showPage(m_pageLidar);
+    if (!exportWaiting) {
+        if (firstAfterConnect) showPage(m_pageLidar);
         applyModel();
     } else {
         QString dir = QString::fromStdString(Settings::instance().Read("Standard", "ExportPath"));
-        exportParams(dir, m_exportImage.get());
+        exportParams(dir, m_exportImage.get(), true);
         m_stateFlags &= ~kExportWaiting;
     }
 }
@@ -261,7 +269,9 @@ void MainPage::applyModel() {
 
     bool ioNumeric = false;
     const int ioLevel = QString::fromStdString(ioValue).toInt(&ioNumeric);
-    m_pageLidar->setIoControlsEnabled((ioNumeric && ioLevel > 1) || m_ioByDevice);
+    const bool io = (ioNumeric && ioLevel > 1) || m_ioByDevice;
+    m_pageLidar->setIoControlsEnabled(io);
+    applyModelToParamPages(zones, io, direction);
 
     // Scanning data are now processed.
     m_receiver->runFlag = 1;
@@ -275,12 +285,13 @@ void MainPage::handleLinkCommand(const QByteArray& data) {
         if (end >= 0) text.truncate(end);
         bool ok = false;
         const int baud = text.trimmed().toInt(&ok);
-        if (!ok || baud <= 0 || set_serial_baud(m_dataHandle, baud) != 0) {
+        if (!ok || !setSerialLinkBaud(baud)) {
             showMessage(tr("err"), tr("Failed to modify baud rate!"));
             return;
         }
         m_portBaud = baud;
         if (m_pageDev) m_pageDev->updateConnectedAddress(m_ipCom, baud);
+        if (m_pageInfo) m_pageInfo->setBaudRate(baud);
         return;
     }
     if (data.contains("LSUDP:")) {
@@ -295,21 +306,6 @@ void MainPage::handleLinkCommand(const QByteArray& data) {
                       port);
         return;
     }
-    if (data.startsWith("LSZTP:") && data.size() == 8) {
-        // The parameter page shows the zone type digit once it exists.
-        setProperty("zoneTypeDigit", QString::fromLatin1(data.mid(6, 1)));
-    }
-}
-
-void MainPage::exportParams(const QString& startDir, const ZoneDef* image) {
-    const QString path =
-        QFileDialog::getSaveFileName(this, tr("Save File"), startDir, tr("lidar param file (*.lidar)"));
-    if (path.isEmpty()) return;
-    const bool haveBlock = (m_stateFlags & kBlockReceived) != 0;
-    const bool ok = write_param_file(path.toStdString(), reinterpret_cast<const uint8_t*>(image),
-                                     haveBlock ? &m_paramBlock : nullptr);
-    if (ok)
-        showMessage(tr("warm"), tr("lidar param is export success!"));
-    else
-        showMessage(tr("error"), tr("lidar param is export failed!"));
+    if (data.startsWith("LSZTP:") && data.size() == 8 && m_pageInfo)
+        m_pageInfo->setZoneSwitching(data.at(6) == '1');
 }

@@ -31,8 +31,9 @@ void MainPage::createWorkers() {
     // when no upgrade ever ran.
     m_threads[2]->start();
 
-    m_heartbeat = new HeartBeatProc(kHeartbeatPort);
-    m_heartbeat->start();
+    m_heartbeat = new HeartBeatProc(kHeartbeatPort);  // started once connected
+
+    createPlayback();
 }
 
 void MainPage::connectWorkers() {
@@ -75,8 +76,7 @@ void MainPage::connectWorkers() {
     connect(m_firmware, &FirmwareUpdateProc::sig_finish, this, &MainPage::recv_upgradeFinish);
     connect(m_firmware, &FirmwareUpdateProc::sig_progress, this, &MainPage::recv_progress);
 
-    // Playback (sig_PlayBackFileName, sig_isplayback, sig_CacheData,
-    // sig_playback) connects here once its worker exists; it gets m_threads[1].
+    connectPlayback();
 }
 
 void MainPage::showAdminPage() {

@@ -344,6 +344,12 @@ void Page_Dev::on_pb_connect_stop_clicked() {
     m_connected = false;
 }
 
+void Page_Dev::linkClosed() {
+    clearStateColumn();
+    m_connected = false;
+    m_serialHandle = 0;
+}
+
 void Page_Dev::onHeaderClicked(int index) {
     Q_UNUSED(index);
     m_sorted = true;

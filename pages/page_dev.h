@@ -87,6 +87,9 @@ public:
     int serialHandle() const { return m_serialHandle; }
 
     bool isConnected() const { return m_connected; }
+    // The main window's link ended without this page asking (lost, failed to
+    // open, cancelled): no row is connected any more.
+    void linkClosed();
     bool isBoxConnected() const { return m_isBox; }
     QString connectedAddress() const { return m_connectedAddress; }
     int selectedRow() const { return m_selectedRow; }

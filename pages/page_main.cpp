@@ -79,3 +79,7 @@ void Page_Main::on_listWidget_history_itemDoubleClicked(QListWidgetItem* item) {
     emit sig_wait(1);
     emit sig_start(request.type, request.ipCom, request.portBaud, request.remotePort);
 }
+
+void Page_Main::on_pb_audit_clicked() {
+    emit sig_showAudit();
+}

@@ -8,6 +8,7 @@
 //                which hands it on to Page_Dev::connectByAddress
 //            sig_skipFunc(int type)  (0 "save log", 1 "open dev") -> MainPage::recv_skipFunc
 //            sig_wait(int state)     (1: show the wait dialog) -> MainPage::recv_wait
+//            sig_showAudit()         (pb_audit) -> MainPage::recv_showAudit
 //   slots    on_listWidget_history_itemDoubleClicked, on_listWidget_Navigation_itemDoubleClicked
 
 #include <QString>
@@ -35,11 +36,14 @@ public:
 public slots:
     void on_listWidget_history_itemDoubleClicked(QListWidgetItem* item);
     void on_listWidget_Navigation_itemDoubleClicked(QListWidgetItem* item);
+    void on_pb_audit_clicked();
 
 signals:
     void sig_start(QString type, QString ip_com, int port_baud, int remote_port);
     void sig_skipFunc(int type);
     void sig_wait(int state);
+    // The operator asked for the audit trail.
+    void sig_showAudit();
 
 protected:
     void changeEvent(QEvent* event) override;

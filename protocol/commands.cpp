@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "model_table.h"
 #include "network_arg.h"
 
 namespace {
@@ -148,8 +149,15 @@ LinkKind link_kind(const std::string& linkType) {
 // ---- Parameter-file import
 
 std::vector<std::string> build_import_commands(const EEpromV101& block, const std::string& linkType,
-                                               const ImportChoices& choices, int modelIoLevel) {
+                                               const ImportChoices& choices, int modelIoLevel,
+                                               std::vector<ImportOmission>* omitted) {
     std::vector<std::string> cmds;
+    auto leaveOut = [omitted](const char* command, ImportOmission::Reason reason) {
+        if (omitted) omitted->push_back({command, reason});
+    };
+    // The zone digit only: a software-switched block (bit 4) would otherwise
+    // send a two-digit zone the scanner refuses.
+    const std::string zoneDigit = format("%x", block.azn & 0x0F);
     const LinkKind kind = link_kind(linkType);
 
     if (kind == LinkKind::Udp || kind == LinkKind::Vpc) {
@@ -160,6 +168,8 @@ std::vector<std::string> build_import_commands(const EEpromV101& block, const st
             if (format_network_argument(false, eeprom_dotted_quad(block.uploadIp), {}, {},
                                         long(block.uploadPort), dst))
                 cmds.push_back(cmd_set("DST", dst));
+            else
+                leaveOut("LSDST", ImportOmission::Reason::DestinationAddressInvalid);
             cmds.push_back(cmd_set("TFX", format("%d", block.tfx)));
             cmds.push_back(cmd_set("ATS", format("%03d", block.ats)));
             cmds.push_back(cmd_set("DOG", format("%03u", unsigned(block.dog))));
@@ -174,8 +184,10 @@ std::vector<std::string> build_import_commands(const EEpromV101& block, const st
             cmds.push_back(cmd_set("FIR", format("%02d", block.fir)));
             cmds.push_back(cmd_set("CIR", format("%02d", block.cir)));
             cmds.push_back(cmd_set("RES", format("%d", block.res)));
-            cmds.push_back(cmd_set("AZN", format("%x", block.azn)));
-            cmds.push_back(cmd_set("AF", format("%x", block.af)));
+            cmds.push_back(cmd_set("AZN", zoneDigit));
+            // The scanner reads the factor as a decimal number, as the
+            // parameter page sends it.
+            cmds.push_back(cmd_set("AF", format("%d", block.af)));
         }
         if (choices.io) appendIoCommands(block, cmds);
         if (choices.network) {
@@ -185,17 +197,18 @@ std::vector<std::string> build_import_commands(const EEpromV101& block, const st
             if (format_network_argument(true, eeprom_dotted_quad(block.ip), eeprom_dotted_quad(block.mask),
                                         eeprom_dotted_quad(block.gateway), long(block.lidarPort), udp))
                 cmds.push_back(cmd_set("UDP", udp));
+            else
+                leaveOut("LSUDP", ImportOmission::Reason::NetworkAddressInvalid);
         }
     } else if (kind == LinkKind::Uart) {
         if (choices.operation) {
             cmds.push_back(cmd_set_rpm(block.rpm));
-            // Smoothing and trailing-point removal carry the stored byte as it
-            // is, and the zone the whole azn byte in lower-case hex.
+            // Smoothing and trailing-point removal carry the stored byte as it is.
             cmds.push_back(format("LSSS%dH", block.smt));
             cmds.push_back(format("LFFF%dH", block.dsw));
             cmds.push_back(cmd_set_fir(block.fir));
             cmds.push_back(cmd_set_cir(block.cir));
-            cmds.push_back(cmd_set("AZN", format("%x", block.azn)));
+            cmds.push_back(cmd_set("AZN", zoneDigit));
             cmds.push_back(cmd_set_pst(block.pst));
         }
         if (choices.io) appendIoCommands(block, cmds);
@@ -203,4 +216,8 @@ std::vector<std::string> build_import_commands(const EEpromV101& block, const st
         if (choices.operation && modelIoLevel == 2) cmds.push_back(cmd_set_ztp((block.azn >> 4) & 1));
     }
     return cmds;
+}
+
+bool import_same_model(const EEpromV101& fileBlock, const std::string& connectedModel) {
+    return normalize_model_id(eeprom_type_id(fileBlock)) == normalize_model_id(connectedModel);
 }

@@ -104,10 +104,27 @@ struct ImportChoices {
     bool baud = false;       // serial baud rate (UART)
 };
 
+// A command of the import that was left out, and why.
+struct ImportOmission {
+    std::string command;  // "LSDST" or "LSUDP"
+    enum class Reason { DestinationAddressInvalid, NetworkAddressInvalid } reason;
+};
+
 // The set commands that write `block` into the connected scanner, in the order
 // the scanner expects them. `modelIoLevel` is the connected model's "I/O"
 // entry of the model table (only UART uses it: level 2 adds "LSZTP" last).
 // TCP yields an empty list. Network and destination commands whose values fail
-// the checks of format_network_argument are left out rather than sent.
+// the checks of format_network_argument are left out rather than sent; each
+// one left out is appended to `omitted` when given.
+//
+// The trailing-point factor goes out in decimal, as the scanner reads it, and
+// the zone as the one hexadecimal digit of bits 0..3 of `azn` (bit 4, the
+// switching mode, has a command of its own).
 std::vector<std::string> build_import_commands(const EEpromV101& block, const std::string& linkType,
-                                               const ImportChoices& choices, int modelIoLevel);
+                                               const ImportChoices& choices, int modelIoLevel,
+                                               std::vector<ImportOmission>* omitted = nullptr);
+
+// Whether a parameter block read from a file belongs to the connected model:
+// the file's type identifier (compact serial forms normalised) names the same
+// model as `connectedModel`. Another model's block imports only its zones.
+bool import_same_model(const EEpromV101& fileBlock, const std::string& connectedModel);

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QtGlobal>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,32 +67,111 @@ bool write_param_file(const std::string& path, const uint8_t* zoneImage, const E
     return true;
 }
 
-std::optional<ParamFileContents> read_param_file(const std::string& path) {
+// ---------------------------------------------------------------- reading
+
+namespace {
+
+bool isTextTag(const uint8_t tag[4]) {
+    for (int i = 0; i < 4; ++i)
+        if (tag[i] < 0x20 || tag[i] > 0x7E) return false;
+    return true;
+}
+
+// The type identifier up to its first NUL must be printable ASCII: a block
+// whose model name is binary came from something other than a scanner.
+bool modelNameIsText(const EEpromV101& block) {
+    for (size_t i = 0; i < sizeof block.typeId && block.typeId[i] != '\0'; ++i) {
+        const auto c = static_cast<unsigned char>(block.typeId[i]);
+        if (c < 0x20 || c > 0x7E) return false;
+    }
+    return true;
+}
+
+// Opens a file for reading; nullptr for a missing file or a directory
+// (fopen succeeds on a directory; it is not a parameter file).
+std::FILE* openForReading(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return std::nullopt;
+    if (!f) return nullptr;
     struct stat st;
-    // fopen succeeds on a directory; it is not a parameter file.
     if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
         std::fclose(f);
-        return std::nullopt;
+        return nullptr;
     }
+    return f;
+}
 
-    ParamFileContents contents;
+// Reads the sections into `out`. Lenient (the file format's own rule): a
+// known tag with a foreign length is skipped like an unknown one, and a short
+// read ends the reading with what was complete. Strict (an import): both,
+// and a tag that is not text, refuse the file.
+ParamFileStatus readSections(std::FILE* f, ParamFileContents& out, bool strict) {
+    const auto bad = [strict](ParamFileStatus status) { return strict ? status : ParamFileStatus::Ok; };
     uint8_t header[8];
-    while (readExactly(f, header, sizeof header)) {
+    for (;;) {
+        const size_t got = std::fread(header, 1, sizeof header, f);
+        if (got == 0) break;
+        if (got < sizeof header) return bad(ParamFileStatus::Truncated);
+        if (strict && !isTextTag(header)) return ParamFileStatus::NotParamFile;
         const uint32_t length = le32(header + 4);
-        if (std::memcmp(header, kZoneTag, 4) == 0 && length == kZoneImageSize) {
+        const bool zoneTag = std::memcmp(header, kZoneTag, 4) == 0;
+        const bool blockTag = std::memcmp(header, kBlockTag, 4) == 0;
+        if (zoneTag && length == kZoneImageSize) {
             std::vector<uint8_t> image(kZoneImageSize);
-            if (!readExactly(f, image.data(), image.size())) break;
-            contents.zoneImage = std::move(image);
-        } else if (std::memcmp(header, kBlockTag, 4) == 0 && length == sizeof(EEpromV101)) {
+            if (!readExactly(f, image.data(), image.size())) return bad(ParamFileStatus::Truncated);
+            out.zoneImage = std::move(image);
+        } else if (blockTag && length == sizeof(EEpromV101)) {
             EEpromV101 block;
-            if (!readExactly(f, &block, sizeof block)) break;
-            contents.block = block;
+            if (!readExactly(f, &block, sizeof block)) return bad(ParamFileStatus::Truncated);
+            out.block = block;
+        } else if (strict && (zoneTag || blockTag)) {
+            return ParamFileStatus::BadSectionLength;
         } else if (!skip(f, length)) {
-            break;
+            return bad(ParamFileStatus::Truncated);
         }
     }
+    if (!strict) return ParamFileStatus::Ok;
+    if (!out.zoneImage && !out.block) return ParamFileStatus::NotParamFile;
+    if (out.block && !modelNameIsText(*out.block)) return ParamFileStatus::BadModelName;
+    return ParamFileStatus::Ok;
+}
+
+}  // namespace
+
+std::optional<ParamFileContents> read_param_file(const std::string& path) {
+    std::FILE* f = openForReading(path);
+    if (!f) return std::nullopt;
+    ParamFileContents contents;
+    readSections(f, contents, false);
     std::fclose(f);
     return contents;
+}
+
+ParamFileStatus load_param_file(const std::string& path, ParamFileContents& out) {
+    out = ParamFileContents{};
+    std::FILE* f = openForReading(path);
+    if (!f) return ParamFileStatus::CannotOpen;
+    ParamFileStatus status = readSections(f, out, true);
+    if (status == ParamFileStatus::Ok && std::ferror(f)) status = ParamFileStatus::CannotOpen;
+    std::fclose(f);
+    if (status != ParamFileStatus::Ok) out = ParamFileContents{};
+    return status;
+}
+
+const char* param_file_status_text(ParamFileStatus status) {
+    switch (status) {
+        case ParamFileStatus::Ok:
+            return "";
+        case ParamFileStatus::CannotOpen:
+            return QT_TRANSLATE_NOOP("ParamFile", "load file error!");
+        case ParamFileStatus::Truncated:
+            return QT_TRANSLATE_NOOP("ParamFile", "The parameter file is cut short.");
+        case ParamFileStatus::BadSectionLength:
+            return QT_TRANSLATE_NOOP("ParamFile", "The parameter file has a section of the wrong length.");
+        case ParamFileStatus::NotParamFile:
+            return QT_TRANSLATE_NOOP("ParamFile", "The file is not a lidar parameter file.");
+        case ParamFileStatus::BadModelName:
+            return QT_TRANSLATE_NOOP("ParamFile",
+                                     "The parameter block in the file names no valid lidar model.");
+    }
+    return "";
 }

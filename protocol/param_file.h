@@ -27,3 +27,22 @@ bool write_param_file(const std::string& path, const uint8_t* zoneImage, const E
 // Reads a parameter file. Unknown sections are skipped; reading stops at the
 // end of the file or at a short read. Returns nullopt when the file cannot be opened.
 std::optional<ParamFileContents> read_param_file(const std::string& path);
+
+// The careful reading an import needs: the same sections, but a file that
+// could import something other than what it holds is refused whole.
+enum class ParamFileStatus {
+    Ok,
+    CannotOpen,        // missing, unreadable or a directory
+    Truncated,         // ends inside a section header or a section
+    BadSectionLength,  // "zone" or "v101" with a length other than its content's
+    NotParamFile,      // no known section, or a tag that is not text
+    BadModelName,      // the block's type identifier is not text
+};
+
+// Reads `path` into `out` (cleared first). Unknown sections with text tags
+// are skipped. On anything but Ok, `out` holds nothing.
+ParamFileStatus load_param_file(const std::string& path, ParamFileContents& out);
+
+// The operator's text for a status (English source text; the windowed
+// program translates it in the context "ParamFile").
+const char* param_file_status_text(ParamFileStatus status);

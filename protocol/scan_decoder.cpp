@@ -62,6 +62,25 @@ bool tryTextLine(const uint8_t* buf, size_t p, char* message, size_t& consumed) 
     return true;
 }
 
+// A reply line that needs only its CR LF in the buffer, not 8 bytes: a line
+// at the very end of a datagram or of the serial bytes read so far would
+// otherwise wait for bytes that may never come. Looks from `from` on.
+bool trailingTextLine(const uint8_t* buf, size_t from, size_t len, char* message, size_t& consumed) {
+    for (size_t q = from; q + 2 <= len; ++q)
+        if (buf[q] == '\r' && tryTextLine(buf, q, message, consumed)) return true;
+    return false;
+}
+
+// True when the bytes from p on are line characters up to a CR LF: the "AM"
+// at p is then part of a reply line ("PARAM", "AMP"), not a state record.
+bool lineRunsToCrLf(const uint8_t* buf, size_t p, size_t len) {
+    for (size_t q = p; q + 1 < len; ++q) {
+        if (buf[q] == '\r' && buf[q + 1] == '\n') return true;
+        if (!kLineChars.allowed[buf[q]]) return false;
+    }
+    return false;
+}
+
 void setFanHeader(RawData& out, uint16_t tag, uint16_t count, uint16_t start, uint16_t span) {
     out.tag = tag;
     out.count = count;
@@ -444,7 +463,7 @@ int decode_stream_message(size_t len, const uint8_t* buf, uint8_t statusFlags[8]
                           size_t& consumedOut, bool verifyChecksum, int& modeInOut,
                           char messageOut[kMessageBufferSize], uint8_t headerOut[kReplyHeaderSize],
                           SegmentNode*& segments) {
-    if (len < 8) return KindNothing;
+    if (len < 8) return trailingTextLine(buf, 0, len, messageOut, consumedOut) ? KindTextLine : KindNothing;
 
     size_t p = 0;
     const size_t last = len - 8;
@@ -478,8 +497,11 @@ int decode_stream_message(size_t len, const uint8_t* buf, uint8_t statusFlags[8]
         }
 
         if (c == 'A' && m[1] == 'M') {
-            if (len - p < kAmRecordSize) return KindNothing;
-            if (le32(m + 28) == crc32_words(m, 7)) {
+            if (len - p < kAmRecordSize) {
+                // A record cut off by the end of the buffer waits for the
+                // rest, unless it is plainly the text of a reply line.
+                if (!lineRunsToCrLf(buf, p, len)) return KindNothing;
+            } else if (le32(m + 28) == crc32_words(m, 7)) {
                 std::memcpy(messageOut, m, kAmRecordSize);
                 std::memcpy(headerOut, m, kReplyHeaderSize);
                 consumedOut = p + kAmRecordSize;
@@ -506,13 +528,7 @@ int decode_stream_message(size_t len, const uint8_t* buf, uint8_t statusFlags[8]
         ++p;
     }
 
-    if (p > last) {
-        // A reply line needs only its CR LF in the buffer, not 8 bytes: a
-        // line at the very end of a datagram or of the serial bytes read so
-        // far would otherwise wait for bytes that may never come.
-        for (size_t q = p; q + 2 <= len; ++q)
-            if (buf[q] == '\r' && tryTextLine(buf, q, messageOut, consumedOut)) return KindTextLine;
-    }
+    if (p > last && trailingTextLine(buf, p, len, messageOut, consumedOut)) return KindTextLine;
 
     // Nothing decodable before p: drop half of a long unusable prefix, keeping
     // a packet that may start at p.

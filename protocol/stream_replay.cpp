@@ -100,6 +100,11 @@ void StreamReplay::seekPercent(int percent) {
     if (percent < 0) percent = 0;
     if (percent > 100) percent = 100;
     m_position = size_t(uint64_t(percent) * m_size / 100);
+    // The fans collected so far and the segments of a half-received fan
+    // belong to another stretch of the stream: a revolution must never be
+    // stitched together from two places.
+    m_accumulator.clear();
+    free_segment_list(m_segments);
 }
 
 void StreamReplay::finish(const ReplaySink& sink) {

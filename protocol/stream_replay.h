@@ -56,6 +56,7 @@ public:
     int step(const ReplaySink& sink);
 
     // Jumps to percent (0..100, clamped) of the stream; integer arithmetic.
+    // The partly collected revolution and pending segments are dropped.
     void seekPercent(int percent);
 
     // Calls sink.finished with the fans collected after the last revolution

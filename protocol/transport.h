@@ -4,7 +4,8 @@
 // the serial ports, checks that a host answers ping and looks up a MAC address.
 //
 // A link handle is a plain int: a socket descriptor or an open serial port
-// descriptor; a value <= 0 means "not open". Whoever opens a handle owns it and
+// descriptor; a value <= 0 means "not open" (so no opener returns 0, even
+// when standard input is closed and the system offers descriptor 0). Whoever opens a handle owns it and
 // closes it with close_link(); copies may be handed to other threads, one of
 // which reads while another writes (the kernel serialises the directions).
 //
@@ -12,6 +13,7 @@
 // throws; all report by result value. Ports are host-order integers, addresses
 // are dotted IPv4 texts, byte counts are plain ints, time-outs are milliseconds.
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -90,8 +92,11 @@ int udp_recv(int sock, void* buffer, int max, int timeoutMs, std::string* fromIp
 constexpr int kTcpConnectTimeoutMs = 3000;
 
 // TCP connection to the IPv4 address ip:port. A host that does not answer
-// gives up after `timeoutMs`. The socket (blocking) or -1.
-int tcp_connect(const std::string& ip, int port, int timeoutMs = kTcpConnectTimeoutMs);
+// gives up after `timeoutMs`; so does the attempt, within a few tens of
+// milliseconds, once `cancel` (when given) turns true. The socket (blocking)
+// or -1.
+int tcp_connect(const std::string& ip, int port, int timeoutMs = kTcpConnectTimeoutMs,
+                const std::atomic<bool>* cancel = nullptr);
 
 // Sends all `n` bytes on a connected socket; never raises SIGPIPE when the
 // peer has gone. Bytes sent (n), or -1 on error.

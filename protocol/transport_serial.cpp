@@ -14,6 +14,7 @@
 
 #include <chrono>
 
+#include "link_descriptor.h"
 #include "transport.h"
 
 namespace {
@@ -68,14 +69,8 @@ int open_serial(const std::string& name, int baud) {
     // O_NONBLOCK keeps open() from waiting for carrier on ports without CLOCAL
     // yet; it is cleared once CLOCAL is set. No O_EXCL: the port is shared.
     int fd = ::open(serial_device_path(name).c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    fd = link_descriptor(fd);
     if (fd < 0) return 0;
-    if (fd == 0) {
-        // Handle 0 means "not open" to every caller; move it out of the way.
-        const int moved = fcntl(fd, F_DUPFD_CLOEXEC, 3);
-        ::close(fd);
-        if (moved < 0) return 0;
-        fd = moved;
-    }
 
     if (applyLineSettings(fd, baud) != 0) {
         ::close(fd);

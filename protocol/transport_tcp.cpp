@@ -8,11 +8,20 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 
+#include "link_descriptor.h"
 #include "transport.h"
 
-int tcp_connect(const std::string& ip, int port, int timeoutMs) {
+namespace {
+
+// How often a cancellable connect looks at its cancel flag.
+constexpr long long kCancelSliceMs = 20;
+
+}  // namespace
+
+int tcp_connect(const std::string& ip, int port, int timeoutMs, const std::atomic<bool>* cancel) {
     if (port < 0 || port > 65535) return -1;
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
@@ -21,7 +30,7 @@ int tcp_connect(const std::string& ip, int port, int timeoutMs) {
 
     // A plain blocking connect to a host that drops SYNs waits for the kernel's
     // retries (minutes). Connect non-blocking and wait a bounded time instead.
-    const int sock = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const int sock = link_descriptor(::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0));
     if (sock < 0) return -1;
     if (::connect(sock, reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
         if (errno != EINPROGRESS && errno != EINTR) {
@@ -31,12 +40,19 @@ int tcp_connect(const std::string& ip, int port, int timeoutMs) {
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs < 0 ? 0 : timeoutMs);
         for (;;) {
+            if (cancel && cancel->load()) {
+                ::close(sock);
+                return -1;
+            }
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                                   deadline - std::chrono::steady_clock::now())
                                   .count();
+            // In slices when someone may call the attempt off meanwhile.
+            const long long slice = cancel ? std::min<long long>(left, kCancelSliceMs) : left;
             pollfd pfd{sock, POLLOUT, 0};
-            const int r = ::poll(&pfd, 1, left > 0 ? static_cast<int>(left) : 0);
+            const int r = ::poll(&pfd, 1, slice > 0 ? static_cast<int>(slice) : 0);
             if (r < 0 && errno == EINTR) continue;
+            if (r == 0 && slice < left) continue;
             if (r <= 0) {
                 ::close(sock);
                 return -1;

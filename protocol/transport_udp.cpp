@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "link_descriptor.h"
 #include "transport.h"
 
 namespace {
@@ -55,7 +56,7 @@ int close_link(int handle, bool isSocket) {
 int udp_open(int port, int& actualPort) {
     actualPort = port;
     if (port < 0 || port > 65535) return -1;
-    const int sock = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    const int sock = link_descriptor(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
     if (sock < 0) return -1;
     const int on = 1;
     if (::setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {

@@ -4,30 +4,18 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
-#include <limits>
 
 #include "crc32.h"
 #include "le_bytes.h"
+#include "zone_raster.h"
 
 namespace {
 
 // ============================================================ helpers
 
-// The device holds int32 values. Out-of-range or NaN doubles must not reach a
-// float-to-int conversion (undefined behaviour), so they are clamped; the
-// range is kept symmetric so that negating a stored value cannot overflow.
-constexpr double kI32Max = std::numeric_limits<int32_t>::max();
-
-int32_t clampToI32(double v) {
-    if (std::isnan(v)) return 0;
-    if (v >= kI32Max) return std::numeric_limits<int32_t>::max();
-    if (v <= -kI32Max) return -std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(v);  // truncates toward zero
-}
-
 // Nearest integer, halves away from zero.
 int32_t roundI32(double v) {
-    return clampToI32(std::round(v));
+    return zone_raster::clamp_to_i32(std::round(v));
 }
 
 int valueCount(const ZoneEntry& e) {
@@ -78,187 +66,6 @@ std::vector<int32_t> deviceValues(const ZoneEntry& e, int s) {
             break;
     }
     return v;
-}
-
-// ============================================================ rasterisation
-
-constexpr double kPiRay = 3.14159265;     // ray directions and ellipse vertices
-constexpr double kPiSector = 3.1415926;   // sector table directions
-constexpr double kTwoPiWrap = 6.2831852;  // sector start/end angles moved into [0, 2 pi)
-constexpr int kSteps = 8190;              // 8 mm steps along a ray: distances 8 .. 65520 mm
-constexpr int kSectorDirections = 3600;
-
-struct RasterShape {
-    bool filter = false;
-    int kind = 0;
-    bool sector = false;
-    std::vector<double> xs, ys;     // polygon vertices (device axes, integral values)
-    std::vector<double> near, far;  // sector table, one pair per 0.1 deg
-};
-
-RasterShape rasterShape(const ZoneEntry& e, const std::vector<int32_t>& v) {
-    RasterShape r;
-    r.filter = e.type == ZoneShapeFilter;
-    r.kind = e.kind;
-    auto vertex = [&r](double x, double y) {
-        r.xs.push_back(x);
-        r.ys.push_back(y);
-    };
-    switch (e.type) {
-        case ZoneShapePolygon:
-        case ZoneShapeFilter:
-            for (size_t i = 0; i + 1 < v.size(); i += 2) vertex(v[i], v[i + 1]);
-            break;
-        case ZoneShapeRectangle:
-            vertex(v[0], v[1]);
-            vertex(v[2], v[1]);
-            vertex(v[2], v[3]);
-            vertex(v[0], v[3]);
-            break;
-        case ZoneShapeEllipse: {
-            // 64-bit sums: the corners may be anywhere in int32.
-            const int64_t cx = (int64_t(v[0]) + v[2]) / 2, cy = (int64_t(v[1]) + v[3]) / 2;
-            const int64_t rx = std::llabs(int64_t(v[2]) - v[0]) / 2,
-                          ry = std::llabs(int64_t(v[3]) - v[1]) / 2;
-            for (int i = 0; i < 72; ++i) {
-                const double a = 2 * kPiRay * i / 72;
-                vertex(clampToI32(std::cos(a) * double(rx) + double(cx)),
-                       clampToI32(std::sin(a) * double(ry) + double(cy)));
-            }
-            break;
-        }
-        case ZoneShapeSector: {
-            r.sector = true;
-            double a1 = std::atan2(double(v[1]), double(v[0]));
-            double a2 = std::atan2(double(v[3]), double(v[2]));
-            if (a1 < 0) a1 += kTwoPiWrap;
-            if (a2 < 0) a2 += kTwoPiWrap;
-            const double d1 = std::sqrt(double(v[0]) * v[0] + double(v[1]) * v[1]);
-            const double d2 = std::sqrt(double(v[2]) * v[2] + double(v[3]) * v[3]);
-            const double nearD = std::min(d1, d2), farD = std::max(d1, d2);
-            r.near.assign(kSectorDirections, 0.0);
-            r.far.assign(kSectorDirections, 0.0);
-            for (int j = 0; j < kSectorDirections; ++j) {
-                const double h = j * kPiSector / 1800;
-                const bool in = (a1 <= a2) ? (a1 < h && h < a2) : (h < a2 || h > a1);
-                if (in) {
-                    r.near[j] = nearD;
-                    r.far[j] = farD;
-                }
-            }
-            break;
-        }
-        default:
-            break;
-    }
-    return r;
-}
-
-// Crossing-number test; an edge counts when it straddles py (half-open) and crosses right of px.
-bool insidePolygon(const RasterShape& s, double px, double py) {
-    const size_t n = s.xs.size();
-    bool inside = false;
-    for (size_t i = 0, j = n - 1; i < n; j = i++) {
-        const double xi = s.xs[i], yi = s.ys[i], xj = s.xs[j], yj = s.ys[j];
-        if ((yj <= py && py < yi) || (yi <= py && py < yj)) {
-            if (xj + (xi - xj) * (py - yj) / (yi - yj) > px) inside = !inside;
-        }
-    }
-    return inside;
-}
-
-bool insideShape(const RasterShape& s, int p, double px, double py, double d) {
-    if (s.sector) return s.near[p] < d && d < s.far[p];
-    if (s.xs.empty()) return false;
-    return insidePolygon(s, px, py);
-}
-
-uint16_t kindBit(int kind) {
-    return static_cast<uint16_t>(1u << (13 + kind));
-}
-
-int kindOfStart(uint16_t start) {
-    if (start & 0x8000) return 2;
-    if (start & 0x4000) return 1;
-    return 0;
-}
-
-void rasteriseSlot(const std::vector<RasterShape>& shapes, uint8_t* table) {
-    for (int k = 0; k < kZoneDirections; ++k) {
-        const int p = k * 36 / 10;  // floor(k * 3.6), exactly
-        const double theta = p * kPiRay / 1800;
-        const float ux = static_cast<float>(8 * std::cos(theta));
-        const float uy = static_cast<float>(8 * std::sin(theta));
-
-        uint16_t start[3] = {0, 0, 0}, end[3] = {0, 0, 0};
-        uint16_t filterStart = 0, filterEnd = 0;
-
-        // Alarm first: when a ray crosses more than three runs, the most severe kinds keep their slots.
-        for (int kind = 2; kind >= 0; --kind) {
-            bool prevZone = false, prevFilter = false, filterOpen = false;
-            int open = -1;
-            for (int c = 1; c <= kSteps; ++c) {
-                const float fx = static_cast<float>(c) * ux;
-                const float fy = static_cast<float>(c) * uy;
-                const double px = fx, py = fy, d = 8.0 * c;
-                bool zoneHit = false, filterHit = false;
-                for (const RasterShape& s : shapes) {
-                    if (s.filter) {
-                        if (!filterHit && insideShape(s, p, px, py, d)) filterHit = true;
-                    } else if (s.kind == kind) {
-                        if (!zoneHit && insideShape(s, p, px, py, d)) zoneHit = true;
-                    }
-                }
-                // Entering a run opens a slot; only the steps that stay inside
-                // move its end, so a run of a single step keeps end 0.
-                if (zoneHit && !prevZone) {
-                    open = -1;
-                    for (int i = 0; i < 3; ++i)
-                        if (start[i] == 0) {
-                            open = i;
-                            start[i] = static_cast<uint16_t>(c | kindBit(kind));
-                            break;
-                        }
-                } else if (zoneHit && open >= 0) {
-                    end[open] = static_cast<uint16_t>(c);
-                }
-                prevZone = zoneHit;
-                // One filter interval per ray: a later filter run is ignored, and the
-                // same run met again in the next kind's pass only re-checks the start.
-                if (filterHit) {
-                    if (!prevFilter) {
-                        filterOpen = filterStart == 0;
-                        if (filterOpen) filterStart = static_cast<uint16_t>(c);
-                    }
-                    if (filterOpen) filterEnd = static_cast<uint16_t>(c);
-                }
-                prevFilter = filterHit;
-            }
-        }
-
-        if (filterStart != 0 || filterEnd != 0) {
-            for (int i = 0; i < 3; ++i) {
-                if (start[i] == 0) continue;
-                const uint16_t bit = kindBit(kindOfStart(start[i]));
-                const uint16_t e = static_cast<uint16_t>(filterEnd | bit);
-                const uint16_t s = static_cast<uint16_t>(filterStart | bit);
-                if (start[i] >= e) continue;
-                if (start[i] >= s)
-                    start[i] = 0;
-                else if (end[i] > filterStart)
-                    end[i] = filterStart;
-            }
-        }
-
-        uint8_t* entry = table + size_t(k) * kZoneTableEntrySize;
-        int out = 0;
-        for (int i = 0; i < 3; ++i) {
-            if (start[i] == 0) continue;
-            put_le16(entry + 4 * out, start[i]);
-            put_le16(entry + 4 * out + 2, end[i]);
-            ++out;
-        }
-    }
 }
 
 }  // namespace
@@ -369,7 +176,7 @@ uint32_t zonedef_crc(const ZoneDef& def) {
 }
 
 int zones_to_zonedef(const zones& list, bool mirror, uint32_t createdAt, ZoneDef& out, uint32_t* crcOut,
-                     int* badIndex) {
+                     int* badIndex, ZoneRasteriser rasteriser) {
     const int status = check_zone_list(list, badIndex);
     if (status != kZoneListOk) return status;
     const int s = mirror ? -1 : 1;
@@ -384,7 +191,7 @@ int zones_to_zonedef(const zones& list, bool mirror, uint32_t createdAt, ZoneDef
     for (int k = 0; k < kZoneCount; ++k) {
         uint8_t* slot = out.records[k];
         size_t used = 0;
-        std::vector<RasterShape> shapes;
+        std::vector<zone_raster::Shape> shapes;
         for (int i = 0; i < list.count; ++i) {
             const ZoneEntry& e = list.entries[i];
             if (e.zoneId != k) continue;
@@ -399,9 +206,13 @@ int zones_to_zonedef(const zones& list, bool mirror, uint32_t createdAt, ZoneDef
                     put_le32(slot + used + 4 + 4 * j, static_cast<uint32_t>(values[j]));
                 used += 4 + 4 * values.size();
             }
-            shapes.push_back(rasterShape(e, values));
+            shapes.push_back(zone_raster::make_shape(e, values));
         }
-        if (!shapes.empty()) rasteriseSlot(shapes, out.tables[k]);
+        if (shapes.empty()) continue;
+        if (rasteriser == ZoneRasteriser::Reference)
+            zone_raster::rasterise_slot_reference(shapes, out.tables[k]);
+        else
+            zone_raster::rasterise_slot_fast(shapes, out.tables[k]);
     }
 
     out.crc = zonedef_crc(out);

@@ -54,12 +54,18 @@ std::string zone_list_check_text(int status, int badIndex);
 
 // ---- list -> image
 
+// How the direction tables are computed. Both give the same bytes for every
+// list; the reference scans every 8 mm step of every ray (seconds for a full
+// list) and is kept to check the fast one against.
+enum class ZoneRasteriser { Fast, Reference };
+
 // Builds the whole image: header, shape records, rasterised direction tables
 // and CRC. Returns kZoneListOk and the image CRC in *crcOut, or a negative
 // check_zone_list status; a refused list leaves `out` untouched.
-// Runs the brute-force rasteriser: seconds for a full list, call it off the GUI thread.
+// Milliseconds for a full list with the fast rasteriser; still not for the GUI thread.
 int zones_to_zonedef(const zones& list, bool mirror, uint32_t createdAt, ZoneDef& out,
-                     uint32_t* crcOut = nullptr, int* badIndex = nullptr);
+                     uint32_t* crcOut = nullptr, int* badIndex = nullptr,
+                     ZoneRasteriser rasteriser = ZoneRasteriser::Fast);
 
 // CRC over bytes 16 .. end (53,244 words), as stored at offset 12.
 uint32_t zonedef_crc(const ZoneDef& def);

@@ -210,17 +210,23 @@ CommandHandler::SetResult CommandHandler::applySet(const QString& cmd, CommandEf
         ok = parseFlag(arg, &flag);
         if (ok) b.ccw = flag;
     } else if (name == QLatin1String("PNP")) {
-        // Bit k follows the k-th character; the box variant appends the text
-        // of its extra selector, which is kept only as far as it is digits.
-        ok = !arg.isEmpty() && arg.size() <= 32;
-        uint32_t bits = 0;
-        for (int k = 0; ok && k < arg.size(); ++k) {
-            if (!arg[k].isDigit())
-                ok = false;
-            else if (arg[k] != QChar('0'))
-                bits |= 1u << k;
+        // Bit k follows the k-th character. The box variant appends the text
+        // of its I/O selector ("A" or "B"), kept as bit 1 of byte 43.
+        static const QRegularExpression pnpForm(QStringLiteral("^([01]{1,32})([AB]?)$"));
+        const auto m = pnpForm.match(arg);
+        ok = m.hasMatch();
+        if (ok) {
+            const QString digits = m.captured(1);
+            uint32_t bits = 0;
+            for (int k = 0; k < digits.size(); ++k)
+                if (digits[k] == QChar('1')) bits |= 1u << k;
+            b.pnpBits = bits;
+            if (!m.captured(2).isEmpty()) {
+                auto* raw = reinterpret_cast<uint8_t*>(&b);
+                raw[43] = static_cast<uint8_t>((raw[43] & ~0x02) |
+                                               (m.captured(2) == QLatin1String("B") ? 0x02 : 0));
+            }
         }
-        if (ok) b.pnpBits = bits;
     } else if (name == QLatin1String("OUT")) {
         ok = arg.size() >= 24 && arg.size() <= 32 && arg.size() % 2 == 0;
         uint8_t map[16] = {};
@@ -235,6 +241,7 @@ CommandHandler::SetResult CommandHandler::applySet(const QString& cmd, CommandEf
         if (ok) (name == QLatin1String("FIR") ? b.fir : b.cir) = static_cast<uint8_t>(v);
     } else if (name == QLatin1String("BPS")) {
         ok = parseUnsigned(arg, 4000000, &v) && v >= 1200;
+        if (ok) fx.newBaud = v;
     } else if (name == QLatin1String("DSW") || name == QLatin1String("FFF")) {
         ok = parseFlag(arg, &flag);
         if (ok) b.dsw = flag;
@@ -245,9 +252,8 @@ CommandHandler::SetResult CommandHandler::applySet(const QString& cmd, CommandEf
         ok = parseFlag(arg, &flag);
         if (ok) b.azn = static_cast<uint8_t>((b.azn & ~0x10) | (flag << 4));
     } else if (name == QLatin1String("AF")) {
-        // Decimal from the parameter page, hexadecimal from a file import:
-        // plain digits read as decimal, anything with a-f as hexadecimal.
-        ok = parseUnsigned(arg, 99, &v) || parseUnsigned(arg, 99, &v, 16);
+        // Decimal, from the parameter page and from a file import alike.
+        ok = parseUnsigned(arg, 200, &v);
         if (ok) b.af = static_cast<uint16_t>(v);
     } else if (name == QLatin1String("ZIR")) {
         const QStringList parts = arg.split(',');

@@ -28,6 +28,7 @@ struct CommandEffects {
     QString newIp;
     quint16 newPort = 0;
     bool rpmChanged = false;
+    uint32_t newBaud = 0;  // "LSBPS" accepted: the serial line's next rate
 };
 
 class CommandHandler {

@@ -56,6 +56,8 @@ int main(int argc, char** argv) {
         "serial", "Scanner on a pseudo-terminal speaking uart (text) or vpc (frames).", "uart|vpc");
     const QCommandLineOption link("link", "Publish the pseudo-terminal under this fixed path (symlink).",
                                   "PATH");
+    const QCommandLineOption baud("baud", "Rate of the serial line (default: the client's, until LSBPS).",
+                                  "N");
     const QCommandLineOption format("format", "Packet format: facf face fadf fa9d fa99 faaa fac7 legacy.",
                                     "F");
     const QCommandLineOption fan("fan", "Fan width in degrees (divides 360, multiple of 9; default 36).",
@@ -89,7 +91,7 @@ int main(int argc, char** argv) {
     const QCommandLineOption quiet("quiet", "Do not log commands.");
     parser.addOptions({udp,  tcp,     serial, link, format,    fan,   model, sn,      heartbeat, fault,
                        drop, corrupt, refuse, mute, zoneFault, state, dump,  seconds, seed,      quiet});
-    parser.addOptions({firmwareOut, upgradeFault});
+    parser.addOptions({firmwareOut, upgradeFault, baud});
     parser.addOptions({rpm, fleet});
     parser.process(app);
 
@@ -108,6 +110,11 @@ int main(int argc, char** argv) {
             return fail("--serial wants uart or vpc");
     }
     o.serialLink = parser.value(link);
+    if (parser.isSet(baud)) {
+        bool baudOk = false;
+        o.serialBaud = parser.value(baud).toInt(&baudOk);
+        if (!baudOk || o.serialBaud < 50) return fail("--baud wants a rate of at least 50");
+    }
     if (parser.isSet(format)) {
         if (!sim::parseStreamFormat(parser.value(format), &o.format)) return fail("unknown --format");
         o.formatGiven = true;

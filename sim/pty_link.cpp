@@ -8,6 +8,9 @@
 
 #include <QFile>
 #include <cerrno>
+#include <cstdio>
+
+#include "transport.h"
 
 namespace sim {
 
@@ -37,7 +40,9 @@ bool PtyLink::open(const QString& linkPath, QString* error) {
         if (error) *error = QStringLiteral("%1: %2").arg(what, QString::fromLocal8Bit(strerror(errno)));
         return false;
     };
-    m_master = posix_openpt(O_RDWR | O_NOCTTY);
+    // Close-on-exec: a program the simulator's process starts (a test running
+    // vantrel-cli) must not keep the terminal alive after the simulator stops.
+    m_master = posix_openpt(O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (m_master < 0) return fail(QStringLiteral("posix_openpt"));
     if (grantpt(m_master) != 0 || unlockpt(m_master) != 0) return fail(QStringLiteral("grantpt/unlockpt"));
     char name[128] = {};
@@ -45,7 +50,7 @@ bool PtyLink::open(const QString& linkPath, QString* error) {
     m_path = QString::fromLocal8Bit(name);
     // Holding the slave open keeps the master readable when a client closes
     // and reopens the port, instead of reporting a hang-up forever.
-    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK);
+    m_slave = ::open(name, O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (m_slave < 0) return fail(QStringLiteral("open slave"));
     termios tio{};
     if (tcgetattr(m_slave, &tio) == 0) {
@@ -82,10 +87,21 @@ void PtyLink::writeAll(const QByteArray& bytes) {
     }
 }
 
+bool PtyLink::ratesMatch() const {
+    // The terminal settings of a pseudo-terminal are shared by both ends:
+    // the rate read here is the one the client set on its side.
+    return m_lineBaud <= 0 || serial_baud(m_slave) == m_lineBaud;
+}
+
 void PtyLink::readMaster() {
     char buf[4096];
     const ssize_t n = ::read(m_master, buf, sizeof buf);
     if (n <= 0) return;
+    if (!ratesMatch()) {
+        std::fprintf(stderr, "vantrel-sim: %zd bytes at %d baud, the line runs at %d: not understood\n", n,
+                     serial_baud(m_slave), m_lineBaud);
+        return;
+    }
     if (m_rawTap && m_rawTap->rawActive()) {
         m_rawTap->feedRaw(QByteArray(buf, static_cast<int>(n)));
         return;
@@ -93,16 +109,21 @@ void PtyLink::readMaster() {
     const CommandOrigin origin{QHostAddress(), 0, !m_plainText};
     for (const ReceivedCommand& c : m_splitter.feed(QByteArray(buf, static_cast<int>(n)))) {
         std::vector<QByteArray> replies = m_sink->onCommand(c, origin);
-        if (replies.empty()) continue;
-        if (pendingTowardsClient() > kReplyBacklogLimit) tcflush(m_slave, TCIFLUSH);
-        for (QByteArray& reply : replies) {
-            if (survives(reply)) writeAll(reply);
+        if (!replies.empty()) {
+            if (pendingTowardsClient() > kReplyBacklogLimit) tcflush(m_slave, TCIFLUSH);
+            for (QByteArray& reply : replies) {
+                if (survives(reply)) writeAll(reply);
+            }
+        }
+        if (m_pendingBaud > 0) {
+            m_lineBaud = m_pendingBaud;
+            m_pendingBaud = 0;
         }
     }
 }
 
 void PtyLink::sendStream(const QByteArray& packet) {
-    if (m_master < 0 || pendingTowardsClient() > kStreamBacklogLimit) return;
+    if (m_master < 0 || pendingTowardsClient() > kStreamBacklogLimit || !ratesMatch()) return;
     QByteArray copy = packet;
     if (survives(copy)) writeAll(copy);
 }

@@ -29,6 +29,15 @@ public:
 
     // Creates the pseudo-terminal; `linkPath` (optional) becomes a symlink to it.
     bool open(const QString& linkPath, QString* error);
+    // The rate the scanner's line runs at; 0 (the default) takes whatever
+    // rate the client set. Once a rate is fixed, bytes the client sends at
+    // another rate are line noise to the scanner (dropped), and the stream
+    // reaches a client at another rate as nothing.
+    void setLineBaud(int baud) { m_lineBaud = baud; }
+    int lineBaud() const { return m_lineBaud; }
+    // "LSBPS" accepted: the reply still goes out at the old rate, then the
+    // line switches.
+    void switchBaudAfterReply(int baud) { m_pendingBaud = baud; }
     void sendStream(const QByteArray& packet) override;
     QString path() const { return m_path; }
     void setRawTap(RawTap* tap) { m_rawTap = tap; }
@@ -38,6 +47,8 @@ public:
 private:
     void readMaster();
     int pendingTowardsClient() const;
+    // False when the client's side of the line runs at another rate.
+    bool ratesMatch() const;
     void writeAll(const QByteArray& bytes);
 
     bool m_plainText;
@@ -47,6 +58,8 @@ private:
     QString m_linkPath;
     std::unique_ptr<QSocketNotifier> m_notifier;
     FrameSplitter m_splitter;
+    int m_lineBaud = 0;
+    int m_pendingBaud = 0;
     RawTap* m_rawTap = nullptr;
 };
 

@@ -105,6 +105,7 @@ bool SimEngine::open(QString* error) {
     if (m_options.serial != SerialMode::None) {
         m_pty = new PtyLink(this, &m_faults, m_options.serial == SerialMode::Uart, this);
         if (!m_pty->open(m_options.serialLink, error)) return false;
+        m_pty->setLineBaud(m_options.serialBaud);
         m_pty->setRawTap(m_firmware);
         m_firmware->setRawWriter([this](const QByteArray& bytes) {
             if (m_pty) m_pty->writeRaw(bytes);
@@ -327,6 +328,12 @@ void SimEngine::apply(const CommandEffects& fx, const CommandOrigin& origin) {
             std::fprintf(stderr, "vantrel-sim: stored %s:%u, staying on loopback\n", qPrintable(fx.newIp),
                          fx.newPort);
         }
+    }
+    // Only the plain-text line changes its rate; a framed (USB) line keeps it.
+    if (fx.newBaud > 0 && m_pty && m_options.serial == SerialMode::Uart) {
+        m_pty->switchBaudAfterReply(static_cast<int>(fx.newBaud));
+        if (m_options.logCommands)
+            std::fprintf(stderr, "vantrel-sim: serial line now at %u baud\n", fx.newBaud);
     }
     if (fx.restart) {
         m_restarting = true;

@@ -32,6 +32,7 @@ struct SimOptions {
     quint16 tcpPort = 0;  // commands on this port, scan data on tcpPort + 1
     SerialMode serial = SerialMode::None;
     QString serialLink;  // optional fixed symlink to the pseudo-terminal
+    int serialBaud = 0;  // the line's rate; 0: whatever the client uses until "LSBPS"
 
     // Stream. formatGiven is false when the link's default applies
     // (legacy on "uart", facf elsewhere).

@@ -78,7 +78,7 @@ int HeartBeatProc::openSocket() {
     const int on = 1;
     if (sock < 0 || setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
         if (sock >= 0) ::close(sock);
-        emit sig_data(1, QByteArray("Reusing ADDR failed!"));
+        emit sig_data(1, tr("Reusing ADDR failed!").toLocal8Bit());
         return -1;
     }
 
@@ -89,7 +89,7 @@ int HeartBeatProc::openSocket() {
     if (::bind(sock, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         const int err = errno;
         ::close(sock);
-        emit sig_data(1, QString("bind failed with error %1").arg(err).toLocal8Bit());
+        emit sig_data(1, tr("bind failed with error %1").arg(err).toLocal8Bit());
         return -1;
     }
 
@@ -98,7 +98,7 @@ int HeartBeatProc::openSocket() {
     int err = 0;
     if (joinOnAllInterfaces(sock, group, err) == 0) {
         ::close(sock);
-        emit sig_data(1, QString("setsockopt:%1,set multicast error").arg(err).toLocal8Bit());
+        emit sig_data(1, tr("setsockopt:%1,set multicast error").arg(err).toLocal8Bit());
         return -1;
     }
     return sock;

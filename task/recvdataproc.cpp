@@ -26,6 +26,9 @@ constexpr size_t kMaxFansPerRevolution = 3600;
 constexpr int kWaitMs = 1000;        // bound on the latency of stop requests and keep-alives
 constexpr int kZoneSettleMs = 1000;  // the scanner needs this after a stop before zone writes
 constexpr int kSerialWaitMs = 1;     // one idle serial round
+// A serial handle that keeps failing this long has hung up (adapter unplugged,
+// pseudo-terminal master gone); a port that merely hiccups recovers sooner.
+constexpr int64_t kSerialHangupMs = 500;
 
 // ---- recorder hooks (the recorder is process-wide; index 0 is the live link)
 void recordRaw(const void* data, size_t len) {
@@ -38,6 +41,15 @@ void recordRevolution(const std::vector<RawData>& revolution) {
 int64_t wholeSeconds() {
     using namespace std::chrono;
     return duration_cast<seconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+int64_t steadyMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+bool isSocketLink(const QString& type) {
+    return type == QLatin1String("UDP") || type == QLatin1String("TCP");
 }
 
 QByteArray text(const char* s) {
@@ -91,23 +103,42 @@ RecvDataProc::RecvDataProc(QObject* parent) : QThread(parent), m_zone(std::make_
     setProperty("Class", QStringLiteral("RecvDataProc"));
     registerTaskMetaTypes();
     std::memset(m_statusFlags, 0, sizeof m_statusFlags);
+    m_converters.setMaxThreadCount(1);
 }
 
 RecvDataProc::~RecvDataProc() {
     m_quit = true;
     runFlag = 0;
     wait();
+    m_converters.waitForDone();
 }
 
 // ---------------------------------------------------------------- GUI-thread API
 
 void RecvDataProc::recv_Init(QString type_, int fd_, QString ip_com_, int port_baud_) {
+    int command = 0;
+    int commandPort = 0;
+    {
+        std::lock_guard<std::mutex> guard(m_linkMutex);
+        if (type_ == QLatin1String("TCP")) command = cmdSocket;
+        commandPort = cmdPort;
+    }
+    attachLink(type_, ScannerLink::borrow(fd_, command, isSocketLink(type_)), ip_com_, port_baud_,
+               commandPort);
+}
+
+void RecvDataProc::attachLink(const QString& type_, LinkRef link, const QString& ip_com_, int port_baud_,
+                              int cmdPort_) {
+    if (!link) link = ScannerLink::borrow(0, 0, isSocketLink(type_));
     {
         std::lock_guard<std::mutex> guard(m_linkMutex);
         type = type_;
-        fd = fd_;
+        fd = link->dataDescriptor();
+        cmdSocket = type_ == QLatin1String("TCP") ? link->commandDescriptor() : 0;
+        cmdPort = cmdPort_;
         ip_com = ip_com_;
         port_baud = port_baud_;
+        m_handles = std::move(link);
         ++m_linkGeneration;
     }
     runFlag = 2;
@@ -151,21 +182,38 @@ void RecvDataProc::recv_zoneCmd(int flag, zones data) {
         m_zone->zoneList = data;
     }
     if (flag == 4) {
-        m_zone->post(ZoneOpNone);
-        ZoneAlarm converter;
+        m_zone->post(ZoneOpNone, m_linkGeneration.load());
+        // Rasterising takes long enough to freeze a window: it runs on the
+        // converter thread behind the wait dialog.
+        emit sig_wait(true);
         const int mirror = m_zone->direction.load();
-        converter.setDirection(mirror);
-        if (converter.ZonesToZoneDef(data, mirror) < 0) {
-            emit sig_data(1, converter.lastError().toLocal8Bit());
-            return;
-        }
-        // The image must outlive this call: receivers of sig_ZoneDef read it later.
-        if (!m_exportImage) m_exportImage = std::make_unique<ZoneDef>();
-        std::memcpy(m_exportImage.get(), converter.zoneDef(), sizeof(ZoneDef));
-        emit sig_ZoneDef(m_exportImage.get(), QStringLiteral("setzone"));
+        m_converters.start([this, data, mirror] {
+            ZoneAlarm converter;
+            converter.setDirection(mirror);
+            std::shared_ptr<ZoneDef> image;
+            QString error;
+            if (converter.ZonesToZoneDef(data, mirror) < 0)
+                error = converter.lastError();
+            else
+                image = std::make_shared<ZoneDef>(*converter.zoneDef());
+            QMetaObject::invokeMethod(
+                this, [this, image, error] { finishConversion(image, error); }, Qt::QueuedConnection);
+        });
         return;
     }
-    if (flag >= ZoneOpNone && flag <= ZoneOpUpload) m_zone->post(flag);
+    if (flag >= ZoneOpNone && flag <= ZoneOpUpload) m_zone->post(flag, m_linkGeneration.load());
+}
+
+void RecvDataProc::finishConversion(const std::shared_ptr<ZoneDef>& image, const QString& error) {
+    emit sig_wait(false);
+    if (!image) {
+        emit sig_data(1, error.toLocal8Bit());
+        return;
+    }
+    // The image must outlive the signal: its receivers read it later.
+    if (!m_exportImage) m_exportImage = std::make_unique<ZoneDef>();
+    std::memcpy(m_exportImage.get(), image.get(), sizeof(ZoneDef));
+    emit sig_ZoneDef(m_exportImage.get(), QStringLiteral("setzone"));
 }
 
 void RecvDataProc::recv_UploadZone(ZoneDef* zoneDef) {
@@ -175,7 +223,7 @@ void RecvDataProc::recv_UploadZone(ZoneDef* zoneDef) {
         if (!m_zone->uploadImage) m_zone->uploadImage = std::make_unique<ZoneDef>();
         std::memcpy(m_zone->uploadImage.get(), zoneDef, sizeof(ZoneDef));
     }
-    m_zone->post(ZoneOpUpload);
+    m_zone->post(ZoneOpUpload, m_linkGeneration.load());
 }
 
 void RecvDataProc::recv_zoneinit() {
@@ -183,7 +231,7 @@ void RecvDataProc::recv_zoneinit() {
         std::lock_guard<std::mutex> guard(m_zone->lock);
         std::memset(static_cast<void*>(&m_zone->zoneList), 0, sizeof(zones));
     }
-    m_zone->post(ZoneOpWrite);
+    m_zone->post(ZoneOpWrite, m_linkGeneration.load());
 }
 
 // ---------------------------------------------------------------- thread body
@@ -192,6 +240,7 @@ RecvDataProc::Link RecvDataProc::snapshot() const {
     std::lock_guard<std::mutex> guard(m_linkMutex);
     Link l;
     l.type = ownCopy(type);
+    l.handles = m_handles;
     l.fd = fd;
     l.ip = ownCopy(ip_com);
     l.port = port_baud;
@@ -200,38 +249,44 @@ RecvDataProc::Link RecvDataProc::snapshot() const {
     return l;
 }
 
+// An ended link is let go of at once, whoever ended it, so its descriptors
+// close as soon as its other holders let go too. A late run flag (the resume
+// after a serial exchange) then finds nothing to run on.
+void RecvDataProc::releaseEndedLink() {
+    std::lock_guard<std::mutex> guard(m_linkMutex);
+    if (!m_handles || m_handles->isOpen()) return;
+    m_handles.reset();
+    fd = 0;
+    cmdSocket = 0;
+}
+
 void RecvDataProc::run() {
-    // A loop that failed (broken handle) is not re-entered until the link is
-    // initialised again; re-entering at once would repeat its error forever.
-    long long failedGeneration = -1;
     while (!m_quit) {
+        releaseEndedLink();
         if (runFlag == 0) {
             QThread::msleep(1);
             continue;
         }
         const unsigned generation = m_linkGeneration.load();
-        if (static_cast<long long>(generation) == failedGeneration) {
+        const Link link = snapshot();
+        if (!link.handles || !link.handles->isOpen()) {
             QThread::msleep(1);
             continue;
         }
-        const Link link = snapshot();
-        LoopEnd end = LoopEnd::Stopped;
         if (link.type == QLatin1String("UDP")) {
-            end = run_udp(link, generation);
+            run_udp(link, generation);
         } else if (link.type == QLatin1String("UART") || link.type == QLatin1String("VPC")) {
-            end = run_uart(link, generation);
+            run_uart(link, generation);
         } else if (link.type == QLatin1String("TCP")) {
-            end = run_tcp(link, generation);
+            run_tcp(link, generation);
         } else {
             QThread::msleep(1);
-            continue;
         }
-        if (end == LoopEnd::Failed) failedGeneration = generation;
     }
 }
 
 bool RecvDataProc::keepRunning(Loop& loop) {
-    if (m_quit || runFlag == 0) {
+    if (m_quit || runFlag == 0 || !loop.link.handles->isOpen()) {
         loop.end = LoopEnd::Stopped;
         return false;
     }
@@ -267,6 +322,8 @@ void RecvDataProc::createZoneWorker(Loop& loop) {
     // interleaved with its own stop/start commands.
     connect(zoneWorker, &ZoneAlarm::sig_ZoneCMD, this, &RecvDataProc::sig_ZoneCMD, Qt::DirectConnection);
     connect(zoneWorker, &ZoneAlarm::sig_progress, this, &RecvDataProc::sig_progress, Qt::DirectConnection);
+    connect(zoneWorker, &ZoneAlarm::sig_zoneImageCrc, this, &RecvDataProc::sig_zoneImageCrc,
+            Qt::DirectConnection);
 }
 
 void RecvDataProc::dropZoneWorker() {
@@ -274,6 +331,14 @@ void RecvDataProc::dropZoneWorker() {
     zoneWorker->disconnect(this);
     delete zoneWorker;  // created on this thread, which has no event loop for deleteLater
     zoneWorker = nullptr;
+}
+
+// Ends the link for every holder; only the first to notice reports it.
+void RecvDataProc::reportLoss(Loop& loop, const QString& reason) {
+    loop.end = LoopEnd::Lost;
+    if (!loop.link.handles->end()) return;
+    RECV_TRACE("RecvDataProc::reportLoss") << loop.link.type << loop.link.ip << reason;
+    emit sig_linkLost(quint64(loop.link.handles->id()), reason);
 }
 
 void RecvDataProc::sleepWhileRunning(Loop& loop, int ms) {
@@ -408,7 +473,7 @@ void RecvDataProc::handleZoneReply(int kind, Loop& loop, size_t len, size_t& con
 }
 
 void RecvDataProc::startPendingZoneOp(Loop& loop) {
-    const int op = m_zone->take();
+    const int op = m_zone->take(loop.generation);
     if (op == ZoneOpNone || !zoneWorker) return;
     zoneWorker->setDirection(m_zone->direction.load());
     sendStop(loop);
@@ -450,8 +515,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_udp(const Link& link, unsigned generatio
         const int ready = wait_readable(loop.link.fd, kWaitMs);
         if (ready < 0) {
             if (!keepRunning(loop)) break;  // the link is being closed on purpose
-            emit sig_data(1, tr("select error!").toLocal8Bit());
-            loop.end = LoopEnd::Failed;
+            reportLoss(loop, tr("select error!"));
             break;
         }
         keepAlive(loop, loop.link.fd, loop.link.port);
@@ -518,9 +582,12 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
     RECV_TRACE("RecvDataProc::run_uart") << "start" << link.type << link.ip << link.port;
     ReplyStream& s = loop.stream;
     int idleRounds = 0;
+    int64_t errorSinceMs = -1;
     bool progressed = false;
     for (;;) {
-        while (runFlag == 2 && !m_quit && m_linkGeneration.load() == loop.generation) QThread::msleep(10);
+        while (runFlag == 2 && !m_quit && m_linkGeneration.load() == loop.generation &&
+               loop.link.handles->isOpen())
+            QThread::msleep(10);
         if (!keepRunning(loop)) break;
 
         if (loop.link.fd > 0) {
@@ -534,31 +601,15 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
                     // A hung-up port stays readable; pause so its idle rounds last as long.
                     if (got < 0) QThread::msleep(kSerialWaitMs);
                 } else if (ready < 0) {
+                    got = -1;
                     QThread::msleep(kSerialWaitMs);  // handle gone: do not spin
                 }
             }
             if (got > 0) {
                 recordRaw(s.buffer.data() + s.held, size_t(got));
                 s.held += size_t(got);
-                idleRounds = 0;
-            } else if (++idleRounds > kSerialIdleRounds) {
-                idleRounds = 0;
-                if (!serialPortListed(loop.link.ip)) {
-                    RECV_TRACE("RecvDataProc::run_uart") << "port vanished" << loop.link.ip;
-                    close_link(loop.link.fd, false);
-                    {
-                        std::lock_guard<std::mutex> guard(m_linkMutex);
-                        if (fd == loop.link.fd) fd = 0;
-                    }
-                    loop.link.fd = 0;
-                    runFlag = 0;
-                    emit sig_data(
-                        1, tr("Serial port data not detected for a long time, automatic disconnection!")
-                               .toLocal8Bit());
-                    loop.end = LoopEnd::Stopped;
-                    break;
-                }
             }
+            if (serialLost(loop, got, idleRounds, errorSinceMs)) break;
         } else {
             QThread::msleep(kSerialWaitMs);
         }
@@ -571,6 +622,35 @@ RecvDataProc::LoopEnd RecvDataProc::run_uart(const Link& link, unsigned generati
     return loop.end;
 }
 
+// Follows the health of the serial handle after one read round (`got`: the
+// read's result, -1 for a failed read or a hung-up line). True when the port
+// is gone: it kept failing for kSerialHangupMs, or it stayed silent for
+// kSerialIdleRounds rounds and is no longer in the port list. The link has
+// then been ended and reported.
+bool RecvDataProc::serialLost(Loop& loop, int got, int& idleRounds, int64_t& errorSinceMs) {
+    if (got > 0) {
+        idleRounds = 0;
+        errorSinceMs = -1;
+        return false;
+    }
+    if (got < 0) {
+        const int64_t now = steadyMs();
+        if (errorSinceMs < 0) errorSinceMs = now;
+        if (now - errorSinceMs >= kSerialHangupMs) {
+            reportLoss(loop,
+                       tr("The serial port %1 is no longer available; disconnected!").arg(loop.link.ip));
+            return true;
+        }
+    } else {
+        errorSinceMs = -1;
+    }
+    if (++idleRounds <= kSerialIdleRounds) return false;
+    idleRounds = 0;
+    if (serialPortListed(loop.link.ip)) return false;
+    reportLoss(loop, tr("Serial port data not detected for a long time, automatic disconnection!"));
+    return true;
+}
+
 // ---------------------------------------------------------------- TCP
 
 RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generation) {
@@ -580,8 +660,10 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
 
     if (link.cmdSocket > 0) {
         tcpThread = new QThread;
-        tcpWorker = new RecvTCPProc(link.cmdSocket, link.cmdPort, link.ip, m_zone, &runFlag);
+        tcpWorker = new RecvTCPProc(link.handles, link.cmdPort, link.ip, m_zone, generation, &runFlag);
         connect(tcpWorker, &RecvTCPProc::sig_data, this, &RecvDataProc::sig_data, Qt::DirectConnection);
+        connect(tcpWorker, &RecvTCPProc::sig_linkLost, this, &RecvDataProc::sig_linkLost,
+                Qt::DirectConnection);
         connect(tcpWorker, qOverload<int, int, bool>(&RecvTCPProc::sig_CmdRecv), this,
                 &RecvDataProc::sig_CmdRecv, Qt::DirectConnection);
         connect(tcpWorker, &RecvTCPProc::sig_ZoneCMD, this, &RecvDataProc::sig_ZoneCMD, Qt::DirectConnection);
@@ -590,6 +672,8 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
         connect(tcpWorker, &RecvTCPProc::sig_zoneData, this, &RecvDataProc::sig_zoneData,
                 Qt::DirectConnection);
         connect(tcpWorker, &RecvTCPProc::sig_ZoneDef, this, &RecvDataProc::sig_ZoneDef, Qt::DirectConnection);
+        connect(tcpWorker, &RecvTCPProc::sig_zoneImageCrc, this, &RecvDataProc::sig_zoneImageCrc,
+                Qt::DirectConnection);
         tcpWorker->moveToThread(tcpThread);
         connect(tcpThread, &QThread::started, tcpWorker, &RecvTCPProc::recv_data);
         connect(tcpWorker, &RecvTCPProc::sig_end, tcpThread, &QThread::quit, Qt::DirectConnection);
@@ -603,8 +687,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
         const int ready = room ? wait_readable(loop.link.fd, progressed && s.held > 0 ? 0 : kWaitMs) : 0;
         if (ready < 0) {
             if (!keepRunning(loop)) break;
-            emit sig_data(1, tr("select error!").toLocal8Bit());
-            loop.end = LoopEnd::Failed;
+            reportLoss(loop, tr("select error!"));
             break;
         }
         keepAlive(loop, loop.link.cmdSocket, loop.link.cmdPort);
@@ -617,8 +700,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
                 // The device closed the data connection (or it broke): readable
                 // for ever from now on, so stop instead of spinning.
                 if (!keepRunning(loop)) break;
-                emit sig_data(1, tr("The device closed the connection!").toLocal8Bit());
-                loop.end = LoopEnd::Failed;
+                reportLoss(loop, tr("The device closed the connection!"));
                 break;
             }
         }

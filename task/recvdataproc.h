@@ -12,12 +12,19 @@
 // thread and reaches its receivers queued, with copies (RawData and
 // std::vector<RawData> by value).
 //
-// Link handles are owned by the caller (the main window), except that the
-// serial loop closes a serial port that has vanished.
+// Link handles: the receiver holds the link it reads as a shared ScannerLink.
+// When it finds the link gone (the serial port vanished, the device closed
+// the TCP connection, the handle broke) it ends that link for every holder
+// and reports it once through sig_linkLost; it never closes a descriptor
+// itself and lets go of an ended link at once.
+//
+// Zone conversions (recv_zoneCmd flag 4) run on a worker thread of the
+// receiver, never on the caller's (GUI) thread; sig_wait brackets them.
 
 #include <QByteArray>
 #include <QString>
 #include <QThread>
+#include <QThreadPool>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -29,6 +36,7 @@
 #include "metatypes.h"
 #include "rawdata.h"
 #include "scan_decoder.h"
+#include "scanner_link.h"
 #include "zonealarm.h"
 #include "zonerequest.h"
 
@@ -52,6 +60,10 @@ public:
 
     // TCP links: the command connection (port P) and P. Call before recv_Init.
     void setCommandLink(int cmdSocket, int cmdPort);
+    // Reads `link` from now on, like recv_Init (runFlag = 2), sharing it with
+    // its other holders. cmdPort: P on TCP links (the command connection is
+    // the link's commandFd()), else unused.
+    void attachLink(const QString& type, LinkRef link, const QString& ip_com, int port_baud, int cmdPort = 0);
     // The scanner took a new address ("LSUDP:"): the loop and its zone worker
     // address it from the next round on.
     void setAddress(const QString& ip_com, int port_baud);
@@ -68,7 +80,7 @@ public:
 
 public slots:
     // Stores the link and sets runFlag = 2. The loop switches to the new link
-    // within one round.
+    // within one round. The descriptors stay the caller's (they are borrowed).
     void recv_Init(QString type, int fd, QString ip_com, int port_baud);
     // flag 1 read the zones, 2 write `data`, 3 upload the stored image, 4 convert
     // `data` to an image and emit sig_ZoneDef(image, "setzone"); 0 cancels.
@@ -89,6 +101,8 @@ signals:
     void sig_data(int type, QByteArray data);
     void sig_zoneData(zones data);
     void sig_progress(int rate, QString title, QString info);
+    // Header CRC of the zone image after a transfer that went well (6 read, 7 write).
+    void sig_zoneImageCrc(int type, quint32 crc);
     void sig_CmdRecv(int sign, int sn, bool isOK);
     // The frame boundary found by calibration, 0.1 degree.
     void sig_offsetAngle(int angle);
@@ -97,6 +111,10 @@ signals:
     void sig_ZoneDef(ZoneDef* def, QString type);
     void sig_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len, QByteArray cmd,
                      bool isrepeat);
+    // The link `linkId` (ScannerLink::id) is gone; `reason` is the text for
+    // the operator. Once per link, whichever loop noticed it.
+    void sig_linkLost(quint64 linkId, QString reason);
+    // true while a zone conversion runs, false when it ended.
     void sig_wait(bool flag);
     void sig_RunOver();
     void sig_zoneMode(int flag, zones data);
@@ -107,18 +125,22 @@ protected:
 private:
     struct Link {
         QString type;
+        LinkRef handles;  // keeps fd and cmdSocket reserved while the loop uses them
         int fd = 0;
         QString ip;
         int port = 0;
         int cmdSocket = 0;
         int cmdPort = 0;
     };
-    enum class LoopEnd { Stopped, Failed, Reinit };
+    enum class LoopEnd { Stopped, Lost, Reinit };
     struct Loop;
 
     Link snapshot() const;
-    bool linkChanged(Loop& loop);
+    void releaseEndedLink();
     bool keepRunning(Loop& loop);
+    void reportLoss(Loop& loop, const QString& reason);
+    bool serialLost(Loop& loop, int got, int& idleRounds, int64_t& errorSinceMs);
+    void finishConversion(const std::shared_ptr<ZoneDef>& image, const QString& error);
     LoopEnd run_udp(const Link& link, unsigned generation);
     LoopEnd run_uart(const Link& link, unsigned generation);
     LoopEnd run_tcp(const Link& link, unsigned generation);
@@ -139,8 +161,9 @@ private:
     // ---- link settings: written by the GUI thread, snapshotted by the loop
     mutable std::mutex m_linkMutex;
     ZoneAlarm* zoneWorker = nullptr;       // receiver thread only
-    std::shared_ptr<ZoneRequests> m_zone;  // zoneList, uploadImage, zoneOp
+    std::shared_ptr<ZoneRequests> m_zone;  // zoneList, uploadImage, pending operation
     QString type;
+    LinkRef m_handles;
     int fd = 0;
     QString ip_com;
     int port_baud = 0;
@@ -164,4 +187,7 @@ private:
 
     // The image of the last flag-4 conversion (GUI thread).
     std::unique_ptr<ZoneDef> m_exportImage;
+    // Zone conversions; one at a time, in the order asked. Declared last so
+    // it is destroyed (waiting for a running conversion) first.
+    QThreadPool m_converters;
 };

@@ -19,14 +19,16 @@ constexpr int kZoneSettleMs = 1000;
 
 }  // namespace
 
-RecvTCPProc::RecvTCPProc(int cmdSocket_, int cmdPort_, const QString& ip_,
-                         std::shared_ptr<ZoneRequests> requests, const std::atomic<int>* ownerRun,
-                         QObject* parent)
+RecvTCPProc::RecvTCPProc(LinkRef link, int cmdPort_, const QString& ip_,
+                         std::shared_ptr<ZoneRequests> requests, unsigned generation,
+                         const std::atomic<int>* ownerRun, QObject* parent)
     : QObject(parent),
-      cmdSocket(cmdSocket_),
+      m_link(link ? std::move(link) : ScannerLink::borrow(0, 0, true)),
+      cmdSocket(m_link->commandDescriptor()),
       cmdPort(cmdPort_),
       ip(ip_),
       m_zone(requests ? std::move(requests) : std::make_shared<ZoneRequests>()),
+      m_generation(generation),
       m_ownerRun(ownerRun) {}
 
 RecvTCPProc::~RecvTCPProc() {
@@ -34,7 +36,13 @@ RecvTCPProc::~RecvTCPProc() {
 }
 
 bool RecvTCPProc::linkTornDown() const {
-    return runFlag == 0 || (m_ownerRun && m_ownerRun->load() == 0);
+    return runFlag == 0 || !m_link->isOpen() || (m_ownerRun && m_ownerRun->load() == 0);
+}
+
+void RecvTCPProc::reportLoss(const QString& reason) {
+    if (linkTornDown() || !m_link->end()) return;
+    RECV_TRACE("RecvTCPProc::reportLoss") << ip << cmdPort << reason;
+    emit sig_linkLost(quint64(m_link->id()), reason);
 }
 
 void RecvTCPProc::recv_data() {
@@ -50,6 +58,8 @@ void RecvTCPProc::recv_data() {
         // Direct: requests leave in order with this loop's own stop/start commands.
         connect(zoneWorker, &ZoneAlarm::sig_ZoneCMD, this, &RecvTCPProc::sig_ZoneCMD, Qt::DirectConnection);
         connect(zoneWorker, &ZoneAlarm::sig_progress, this, &RecvTCPProc::sig_progress, Qt::DirectConnection);
+        connect(zoneWorker, &ZoneAlarm::sig_zoneImageCrc, this, &RecvTCPProc::sig_zoneImageCrc,
+                Qt::DirectConnection);
     }
     RECV_TRACE("RecvTCPProc::recv_data") << "start" << ip << cmdPort;
 
@@ -57,11 +67,11 @@ void RecvTCPProc::recv_data() {
         emit sig_ZoneCMD(cmdSocket, ip, cmdPort, C_PACK, nextSn(), 6, QByteArray(kCmdStart), true);
     };
 
-    while (runFlag != 0) {
+    while (runFlag != 0 && m_link->isOpen()) {
         const bool room = s.held < s.buffer.size();
         const int ready = room ? wait_readable(cmdSocket, progressed && s.held > 0 ? 0 : kWaitMs) : 0;
         if (ready < 0) {
-            if (!linkTornDown()) emit sig_data(1, tr("select error!").toLocal8Bit());
+            reportLoss(tr("select error!"));
             break;
         }
         if (ready > 0) {
@@ -71,7 +81,7 @@ void RecvTCPProc::recv_data() {
                 s.held += size_t(n);
             } else if (n < 0) {
                 // Closed by the device: the socket stays readable, so end here.
-                if (!linkTornDown()) emit sig_data(1, tr("The device closed the connection!").toLocal8Bit());
+                reportLoss(tr("The device closed the connection!"));
                 break;
             }
         }
@@ -109,7 +119,7 @@ void RecvTCPProc::recv_data() {
         }
 
         // Pending zone operation, bracketed by stop and (on its end) start.
-        const int op = m_zone->take();
+        const int op = m_zone->take(m_generation);
         if (op != ZoneOpNone) {
             zoneWorker->setDirection(m_zone->direction.load());
             emit sig_ZoneCMD(cmdSocket, ip, cmdPort, C_PACK, nextSn(), 6, QByteArray(kCmdStop), true);

@@ -1,5 +1,5 @@
 #pragma once
-// Diagnostic line prefix of the receive workers (private to task/):
+// Diagnostic line prefix of the workers (private to task/):
 // "[" time thread-id file ":" line ":" Class::method "]", then the items.
 
 #include <QDateTime>

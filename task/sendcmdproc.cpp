@@ -1,20 +1,24 @@
 #include "sendcmdproc.h"
 
 #include <QDateTime>
-#include <QDebug>
 #include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <exception>
 
 #include "command_frame.h"
 #include "model_table.h"
+#include "recorder.h"
+#include "recvtrace.h"
 #include "serial_io.h"
 #include "transport.h"
 
 namespace {
+
+constexpr const char* kTraceFile = "task/sendcmdproc.cpp";
 
 constexpr int kUartAttempts = 5;
 constexpr int kRespondShowSeconds = 2;
@@ -45,10 +49,35 @@ int alarmZoneOf(const std::string& model) {
     try {
         return QString::fromStdString(model_property(model, "alarmZone")).toInt();
     } catch (const std::exception& e) {
-        qWarning("model table entry of %s unusable: %s", model.c_str(), e.what());
+        RECV_TRACE("SendCmdProc::alarmZoneOf") << "model table entry unusable" << model.c_str() << e.what();
         return 0;
     }
 }
+
+// The sender's side of the serial port: nothing is read or written once the
+// link has ended, and whatever the scanner answers goes to the raw recording
+// like every other byte the receiver reads from it.
+class LinkSerialIo : public SerialIo {
+public:
+    LinkSerialIo(LinkRef link, std::unique_ptr<SerialIo> port)
+        : m_link(std::move(link)), m_port(std::move(port)) {}
+    int write(const uint8_t* data, size_t len) override {
+        return m_link->isOpen() ? m_port->write(data, len) : -1;
+    }
+    int read(uint8_t* data, size_t len) override {
+        if (!m_link->isOpen()) return -1;
+        const int n = m_port->read(data, len);
+        if (n > 0) Recorder::instance().writeRaw(0, data, size_t(n));
+        return n;
+    }
+    void sleepMs(int ms) override { m_port->sleepMs(ms); }
+    // The port itself (a system serial port, or a stand-in).
+    SerialIo* port() const { return m_port.get(); }
+
+private:
+    LinkRef m_link;
+    std::unique_ptr<SerialIo> m_port;
+};
 
 }  // namespace
 
@@ -104,10 +133,12 @@ QString SendCmdProc::commandText(const TrackedCommand& entry) {
 // ---------------------------------------------------------------- link output
 
 void SendCmdProc::transmit(const uint8_t* data, size_t len, const NetTarget& target) {
+    // An ended link is not written to: the receiver lost it or the window closed it.
+    if (!hasOpenLink()) return;
     if (isNetwork()) {
         if (m_netWriter) {
             m_netWriter(data, len);
-        } else if (m_link == LinkKind::Udp) {
+        } else if (m_kind == LinkKind::Udp) {
             udp_send_to(target.fd, target.ip, target.port, data, int(len));
         } else {
             tcp_send(target.fd, data, int(len));
@@ -129,17 +160,22 @@ void SendCmdProc::sendFrame(uint16_t mode, uint16_t sn, const std::string& body,
                             const NetTarget& target) {
     const std::vector<uint8_t> frame = encode_command_frame(mode, sn, body);
     if (frame.empty()) {
-        qWarning("command body of %zu bytes exceeds %zu, not sent", body.size(), kMaxFrameBody);
+        RECV_TRACE("SendCmdProc::sendFrame") << QString::asprintf(
+            "command body of %zu bytes exceeds %zu, not sent", body.size(), kMaxFrameBody);
         return;
     }
     transmit(frame.data(), frame.size(), target);
 
     if (isNetwork()) {
         // A restarting scanner does not answer.
-        if (body == kCmdRestart) return;
+        if (body == kCmdRestart) {
+            if (trackIt) emit sig_cmdOutcome(mode, QString::fromLocal8Bit(body.c_str()), CmdSent);
+            return;
+        }
         // The scanner answers from its new address, where the receiver is not listening yet.
         if (contains(body, "LSUDP")) {
             emit sig_data(14, bytes(body));
+            if (trackIt) emit sig_cmdOutcome(mode, QString::fromLocal8Bit(body.c_str()), CmdSent);
             return;
         }
     }
@@ -148,7 +184,8 @@ void SendCmdProc::sendFrame(uint16_t mode, uint16_t sn, const std::string& body,
 
 void SendCmdProc::track(uint16_t mode, uint16_t sn, const std::vector<uint8_t>& frame) {
     if (frame.size() > size_t(TrackedCommand::kCapacity)) {
-        qDebug("frame of %zu bytes sent untracked", frame.size());
+        RECV_TRACE("SendCmdProc::track")
+            << QString::asprintf("frame of %zu bytes sent untracked", frame.size());
         return;
     }
     TrackedCommand entry;
@@ -161,14 +198,22 @@ void SendCmdProc::track(uint16_t mode, uint16_t sn, const std::vector<uint8_t>& 
     entry.sendCount = 1;
     entry.mode = mode;
 
-    if (m_tracked.empty()) {
-        m_tracked.push_back(entry);
-    } else if (isZoneMode(m_tracked.back().mode)) {
-        // A zone transfer moves on to its next request; only the newest one is worth re-sending.
-        m_tracked.back() = entry;
-    } else {
-        qDebug("mode 0x%x sn %u sent untracked, another command is outstanding", mode, sn);
+    // One zone request and one command at most. A zone transfer moves on to
+    // its next request, and only the newest one is worth re-sending; a
+    // command sent meanwhile is watched beside it, never in its place.
+    const bool zone = isZoneMode(mode);
+    for (TrackedCommand& tracked : m_tracked) {
+        if (isZoneMode(tracked.mode) != zone) continue;
+        if (zone) {
+            tracked = entry;
+        } else {
+            RECV_TRACE("SendCmdProc::track") << QString::asprintf(
+                "mode 0x%x sn %u sent untracked, another command is outstanding", mode, sn);
+            emit sig_cmdOutcome(mode, commandText(entry), CmdSent);
+        }
+        return;
     }
+    m_tracked.push_back(entry);
 }
 
 // ---------------------------------------------------------------- UART exchange
@@ -178,7 +223,7 @@ void SendCmdProc::uartWriteBare(const std::string& text) {
 }
 
 void SendCmdProc::uartExchange(const std::string& cmd) {
-    if (!m_serial) return;
+    if (!m_serial || !hasOpenLink()) return;
     // The receiver reads the same port; it has to let go before we read the answer.
     emit sig_data(2, "2");
     pause(10);
@@ -186,38 +231,59 @@ void SendCmdProc::uartExchange(const std::string& cmd) {
     UartCommandRow row;
     if (!uart_command_row(cmd, row)) {
         uartWriteBare(cmd);
+        emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), CmdSent);
     } else {
         std::string value;
         bool answered = false;
         for (int attempt = 0; attempt < kUartAttempts && !answered; ++attempt) {
             value.clear();
             answered = uart_query(*m_serial, cmd, row.prefix, row.valueLength, value, row.retries);
-            if (!answered) qDebug("%s failed", cmd.c_str());
+            if (!answered) RECV_TRACE("SendCmdProc::uartExchange") << cmd.c_str() << "failed";
         }
         if (!answered) {
             emit sig_data(13, bytes(cmd));
+            if (!row.isQuery) emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), CmdNoAnswer);
         } else if (row.isQuery) {
             parse_query_value(cmd, value, block);
         } else {
-            qDebug("%s status %s", cmd.c_str(), value.c_str());
+            RECV_TRACE("SendCmdProc::uartExchange") << cmd.c_str() << "status" << value.c_str();
+            const bool refused = value == "NG" || value == "unsupport";
+            emit sig_cmdOutcome(0, QString::fromLocal8Bit(cmd.c_str()), refused ? CmdRefused : CmdAccepted);
             if (contains(cmd, "LSBPS") || contains(cmd, "LSZTP") || contains(cmd, "LSZIR")) {
                 // The main window re-targets the link on 14; a refused baud rate
                 // change must not make it reopen the port at a rate the scanner
                 // never switched to.
-                if (value == "NG" || value == "unsupport")
+                if (value == "NG" || value == "unsupport") {
                     emit sig_respondFinish(S_PACK, QString::fromLocal8Bit(cmd.c_str()), kRespondShowSeconds);
-                else
+                } else {
+                    if (contains(cmd, "LSBPS")) followBaudChange(cmd);
                     emit sig_data(14, bytes(cmd));
+                }
             }
         }
     }
     emit sig_data(2, "1");
 }
 
+// The scanner answered at the old rate and now listens at the new one. The
+// next command of this thread (an import goes on at once) must already go
+// out at that rate, so the port is switched here rather than only when the
+// main window gets to its notice; its own switch then finds it done.
+void SendCmdProc::followBaudChange(const std::string& cmd) {
+    auto* link = dynamic_cast<LinkSerialIo*>(m_serial.get());
+    auto* port = link ? dynamic_cast<SerialPortIo*>(link->port()) : nullptr;
+    if (!port || !hasOpenLink()) return;
+    const size_t at = cmd.find("LSBPS:");
+    if (at == std::string::npos) return;
+    const int baud = std::atoi(cmd.c_str() + at + 6);
+    if (baud > 0 && set_serial_baud(port->handle(), baud) != 0)
+        RECV_TRACE("SendCmdProc::followBaudChange") << "cannot switch the serial port to" << baud << "baud";
+}
+
 // ---------------------------------------------------------------- initial read
 
 void SendCmdProc::initialRead() {
-    switch (m_link) {
+    switch (m_kind) {
         case LinkKind::Udp:
         case LinkKind::Tcp:
             sendFrame(S_PACK, nextSn(), cmd_set_ats(1), false, storedTarget());
@@ -245,16 +311,22 @@ void SendCmdProc::initialRead() {
                     uartExchange(kCmdStart);
                 }
             }
-            emit sig_data(5, QByteArray(reinterpret_cast<const char*>(&block), int(sizeof block)));
+            // A link that ended meanwhile has no scanner behind it to report.
+            if (hasOpenLink())
+                emit sig_data(5, QByteArray(reinterpret_cast<const char*>(&block), int(sizeof block)));
             break;
         }
         case LinkKind::Unknown:
-            qWarning("unknown link type %s", qPrintable(type));
+            RECV_TRACE("SendCmdProc::initialRead") << "unknown link type" << type;
             break;
     }
 }
 
 // ---------------------------------------------------------------- slots
+
+void SendCmdProc::adoptLink(LinkRef link) {
+    m_adopted = std::move(link);
+}
 
 void SendCmdProc::recv_Init(QString type, int fd_udp, QString dev_ip, int dev_port) {
     m_rng.seed(timeSeed());
@@ -262,13 +334,30 @@ void SendCmdProc::recv_Init(QString type, int fd_udp, QString dev_ip, int dev_po
     this->fd_udp = fd_udp;
     this->dev_ip = dev_ip;
     this->dev_port = dev_port;
-    m_link = link_kind(local8Bit(type));
+    m_kind = link_kind(local8Bit(type));
     std::memset(&block, 0, sizeof block);
 
-    if (m_link == LinkKind::Vpc || m_link == LinkKind::Uart)
-        m_serial = m_serialFactory ? m_serialFactory(fd_udp) : std::make_unique<SerialPortIo>(fd_udp);
+    // The descriptor belongs to the link handed over with it, or to the one in
+    // use (the same scanner at a new address); any other one is borrowed.
+    LinkRef link;
+    if (m_adopted && m_adopted->owns(fd_udp))
+        link = m_adopted;
+    else if (m_link && m_link->owns(fd_udp))
+        link = m_link;
     else
+        link = ScannerLink::borrow(fd_udp, 0, isNetwork());
+    m_adopted.reset();
+    // What was tracked belongs to the previous link's scanner.
+    if (link != m_link) m_tracked.clear();
+    m_link = std::move(link);
+
+    if (m_kind == LinkKind::Vpc || m_kind == LinkKind::Uart) {
+        std::unique_ptr<SerialIo> port =
+            m_serialFactory ? m_serialFactory(fd_udp) : std::make_unique<SerialPortIo>(fd_udp);
+        m_serial = std::make_unique<LinkSerialIo>(m_link, std::move(port));
+    } else {
         m_serial.reset();
+    }
 
     if (!m_reissueTimer) {
         m_reissueTimer = new QTimer(this);
@@ -280,11 +369,13 @@ void SendCmdProc::recv_Init(QString type, int fd_udp, QString dev_ip, int dev_po
 
 void SendCmdProc::recv_UnInit() {
     m_tracked.clear();
+    m_serial.reset();
+    m_link.reset();
 }
 
 void SendCmdProc::recv_C_PACK(QString cmd) {
     const std::string text = local8Bit(cmd);
-    if (m_link == LinkKind::Uart) {
+    if (m_kind == LinkKind::Uart) {
         uartExchange(text);
         return;
     }
@@ -299,14 +390,14 @@ void SendCmdProc::recv_C_PACK(QString cmd) {
 
 void SendCmdProc::recv_S_PACK(QString cmd) {
     const std::string text = local8Bit(cmd);
-    if (m_link == LinkKind::Uart)
+    if (m_kind == LinkKind::Uart)
         uartExchange(text);
     else if (isFramed())
         sendFrame(S_PACK, nextSn(), text, true, storedTarget());
 }
 
 void SendCmdProc::recv_GS_PACK(QString cmd) {
-    if (m_link == LinkKind::Uart)
+    if (m_kind == LinkKind::Uart)
         recv_Init(type, fd_udp, dev_ip, dev_port);
     else if (isFramed())
         sendFrame(GS_PACK, nextSn(), local8Bit(cmd), true, storedTarget());
@@ -314,6 +405,11 @@ void SendCmdProc::recv_GS_PACK(QString cmd) {
 
 void SendCmdProc::cmdReissued() {
     if (m_tracked.empty()) return;
+    if (!hasOpenLink()) {
+        // The link ended: nothing will answer, and nothing is to be reported.
+        m_tracked.clear();
+        return;
+    }
     const uint32_t t = now();
     for (size_t i = m_tracked.size(); i-- > 0;) {
         // A directly connected receiver of our signals may have emptied the queue.
@@ -328,6 +424,7 @@ void SendCmdProc::cmdReissued() {
             const QString text = commandText(entry);
             m_tracked.erase(m_tracked.begin() + long(i));
             emit sig_respondFinish(mode, text, kRespondShowSeconds);
+            emit sig_cmdOutcome(mode, text, CmdNoAnswer);
             if (m_tracked.empty()) emit sig_wait(false);
             continue;
         }
@@ -350,6 +447,7 @@ void SendCmdProc::recv_CmdRecv(int mode, int sn, bool isOK) {
             const QString text = commandText(entry);
             m_tracked.erase(m_tracked.begin() + long(i));
             if (!isOK) emit sig_respondFinish(entryMode, text, kRespondShowSeconds);
+            emit sig_cmdOutcome(entryMode, text, isOK ? CmdAccepted : CmdRefused);
             break;
         }
     }
@@ -360,10 +458,10 @@ void SendCmdProc::recv_CmdRecv(int mode, int sn) {
 }
 
 void SendCmdProc::recv_import_Cmds(QStringList cmds) {
-    if (m_link == LinkKind::Uart) pause(1000);
+    if (m_kind == LinkKind::Uart) pause(1000);
     for (const QString& cmd : cmds) {
         const std::string text = local8Bit(cmd);
-        if (m_link == LinkKind::Uart) {
+        if (m_kind == LinkKind::Uart) {
             uartExchange(text);
         } else if (isFramed()) {
             pause(500);
@@ -377,10 +475,14 @@ void SendCmdProc::recv_import_Cmds(QStringList cmds) {
 
 void SendCmdProc::recv_cmd(int mode, QString cmd) {
     const std::string text = local8Bit(cmd);
-    if (m_link == LinkKind::Uart)
+    if (m_kind == LinkKind::Uart)
         uartWriteBare(text);
     else if (isFramed())
         sendFrame(uint16_t(mode), nextSn(), text, false, storedTarget());
+    else
+        return;
+    // Untracked: whatever the scanner answers shows as a reply text.
+    emit sig_cmdOutcome(m_kind == LinkKind::Uart ? 0 : mode, cmd, CmdSent);
 }
 
 void SendCmdProc::recv_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len,
@@ -388,7 +490,7 @@ void SendCmdProc::recv_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mod
     // `len` comes from the caller; never read past the bytes actually handed over.
     const size_t n = len <= 0 ? 0 : std::min(size_t(len), size_t(cmd.size()));
     const std::string body(cmd.constData(), n);
-    if (m_link == LinkKind::Uart) {
+    if (m_kind == LinkKind::Uart) {
         if (isZoneMode(mode))
             sendFrame(uint16_t(mode), uint16_t(sn), body, !isrepeat, storedTarget());
         else
@@ -396,7 +498,12 @@ void SendCmdProc::recv_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mod
         return;
     }
     if (!isFramed()) return;
-    // The requester names the link it is working on; the stored one stands in when it has none.
+    // The requester names the link it is working on; the stored one stands in
+    // when it has none. A request of another (earlier) link is not sent.
+    if (fd_udp > 0 && !(m_link && m_link->owns(fd_udp))) {
+        RECV_TRACE("SendCmdProc::recv_ZoneCMD") << "request of another link dropped, mode" << mode;
+        return;
+    }
     const NetTarget target = fd_udp > 0 ? NetTarget{fd_udp, local8Bit(dev_ip), dev_port} : storedTarget();
     sendFrame(uint16_t(mode), uint16_t(sn), body, !isrepeat, target);
 }

@@ -2,11 +2,14 @@
 // SendCmdProc: the worker that puts every command on the connected link.
 //
 // On UDP, TCP and framed serial (VPC) links it wraps command texts into 'L','H'
-// command frames (command_frame.h) and tracks the one outstanding command until
+// command frames (command_frame.h) and tracks the outstanding command until
 // the scanner acknowledges it (recv_CmdRecv), re-sending the same frame every
-// 1.5 s and giving up after the fourth transmission. On plain-text serial links
-// (UART) it runs the query/answer exchange of uart_query.h instead. On every
-// new link it reads the scanner's parameter block.
+// 1.5 s and giving up after the fourth transmission. A zone transfer's current
+// request is tracked beside it, so a command sent during a transfer neither
+// displaces the request nor loses its own watch. On plain-text serial links
+// (UART) it runs the query/answer exchange of uart_query.h instead; the
+// scanner's answers go to the raw recording like every other byte from it. On
+// every new link it reads the scanner's parameter block.
 //
 // Thread affinity: a QObject moved to a thread of its own by its owner; every
 // slot, the re-send timer and every blocking pause run on that thread, so it
@@ -14,7 +17,12 @@
 // on its own thread (for example from QThread::finished via deleteLater) so
 // that its timer is stopped where it runs.
 //
-// The link handle is borrowed: the sender never opens or closes it.
+// The link: the main window hands over the shared ScannerLink it opened
+// (adoptLink) before naming its descriptor in recv_Init; a descriptor handed
+// over alone is borrowed. The sender never closes a descriptor. Once the link
+// has ended (the receiver lost it, or the window disconnected) nothing more is
+// written to it and nothing is re-sent, and requests naming a descriptor of
+// another link are dropped.
 
 #include <QByteArray>
 #include <QObject>
@@ -29,6 +37,7 @@
 
 #include "commands.h"
 #include "eeprom.h"
+#include "scanner_link.h"
 #include "uart_query.h"
 
 class QTimer;
@@ -57,6 +66,9 @@ public:
     static constexpr int kMaxTransmissions = 4;
     static constexpr int kRestartFollowUpMs = 2000;  // "LRESTH" -> "LSTARH"
 
+    // How the exchange of one command ended (sig_cmdOutcome).
+    enum CmdOutcome { CmdRefused = 0, CmdAccepted = 1, CmdNoAnswer = 2, CmdSent = 3 };
+
     explicit SendCmdProc(QObject* parent = nullptr);
     ~SendCmdProc() override;
 
@@ -73,13 +85,20 @@ public:
     // UART link (default: SerialPortIo).
     void setSerialIoFactory(std::function<std::unique_ptr<SerialIo>(int handle)> factory);
 
+    // The link whose descriptors the next recv_Init names. Call on the
+    // sender's thread (queue it before the recv_Init).
+    void adoptLink(LinkRef link);
+    // True while the sender is bound to a link that has not ended.
+    bool hasOpenLink() const { return m_link && m_link->isOpen(); }
+
 public slots:
-    // Binds the sender to a link ("UDP", "TCP", "VPC", "UART"), zeroes the
-    // parameter block, starts the re-send timer on first use, then reads the
-    // block (framed links: ask with "xxxxxx"; UART: a series of queries ending
-    // in sig_data(5, block)). dev_port is the command port or the baud rate.
+    // Binds the sender to a link ("UDP", "TCP", "VPC", "UART"), forgets what
+    // was tracked on the previous one, zeroes the parameter block, starts the
+    // re-send timer on first use, then reads the block (framed links: ask with
+    // "xxxxxx"; UART: a series of queries ending in sig_data(5, block)).
+    // dev_port is the command port or the baud rate.
     void recv_Init(QString type, int fd_udp, QString dev_ip, int dev_port);
-    // Forgets the tracked command (the link closed).
+    // Forgets the tracked commands and lets go of the link (it closed).
     void recv_UnInit();
     void recv_C_PACK(QString cmd);
     void recv_S_PACK(QString cmd);
@@ -110,6 +129,12 @@ signals:
     // serial exchange; 5 the 152-byte parameter block; 13 serial command
     // without answer; 14 link command accepted.
     void sig_data(int type, QByteArray data);
+    // The end of one command's exchange, for the audit trail: tracked commands
+    // when acknowledged or given up, UART set commands when answered or not,
+    // and commands sent without waiting for an answer (CmdSent: recv_cmd, and
+    // those that get none by their nature). `mode` is the frame mode, 0 for
+    // the plain-text exchange of a UART link.
+    void sig_cmdOutcome(int mode, QString cmd, int outcome);
 
 private:
     struct NetTarget {
@@ -121,8 +146,8 @@ private:
     uint16_t nextSn();
     uint32_t now() const;
     void pause(int ms);
-    bool isNetwork() const { return m_link == LinkKind::Udp || m_link == LinkKind::Tcp; }
-    bool isFramed() const { return isNetwork() || m_link == LinkKind::Vpc; }
+    bool isNetwork() const { return m_kind == LinkKind::Udp || m_kind == LinkKind::Tcp; }
+    bool isFramed() const { return isNetwork() || m_kind == LinkKind::Vpc; }
 
     // Writes bytes on the link: socket to the given target, or the serial handle.
     void transmit(const uint8_t* data, size_t len, const NetTarget& target);
@@ -132,6 +157,8 @@ private:
     // The plain-text exchange of one command on a UART link.
     void uartExchange(const std::string& cmd);
     void uartWriteBare(const std::string& text);
+    // Switches the serial port to the rate of an accepted "LSBPS:%1H".
+    void followBaudChange(const std::string& cmd);
     void initialRead();
     NetTarget storedTarget() const;
     static QString commandText(const TrackedCommand& entry);
@@ -141,7 +168,9 @@ private:
     QString dev_ip;
     int dev_port = 0;
     QString type;
-    LinkKind m_link = LinkKind::Unknown;
+    LinkKind m_kind = LinkKind::Unknown;
+    LinkRef m_link;     // the link written to; null before the first recv_Init
+    LinkRef m_adopted;  // handed over by adoptLink, taken by the next recv_Init
 
     QTimer* m_reissueTimer = nullptr;
     std::deque<TrackedCommand> m_tracked;

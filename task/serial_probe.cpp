@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "command_frame.h"
+#include "link_open.h"
 #include "transport.h"
 
 const int kProbeBaudRates[9] = {230400, 256000, 384000, 460800, 500000, 768000, 921600, 1000000, 1500000};
@@ -18,7 +19,6 @@ constexpr size_t kUartReplyMax = 4096;
 constexpr size_t kVpcReplyMax = 10240;
 constexpr int kUartEmptyReads = 10;  // more than this many empty reads in all end the answer
 constexpr int kVpcEmptyRun = 3;      // more than this many empty reads in a row end the answer
-constexpr int kVpcNominalBaud = 12345;
 
 bool contains(const std::vector<uint8_t>& data, std::string_view needle) {
     return std::search(data.begin(), data.end(), needle.begin(), needle.end()) != data.end();

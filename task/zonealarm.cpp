@@ -1,7 +1,6 @@
 #include "zonealarm.h"
 
 #include <QDateTime>
-#include <QDebug>
 #include <QMetaType>
 #include <algorithm>
 #include <cstring>
@@ -9,9 +8,11 @@
 #include "command_frame.h"
 #include "crc32.h"
 #include "le_bytes.h"
+#include "recvtrace.h"
 
 namespace {
 
+constexpr const char* kTraceFile = "task/zonealarm.cpp";
 constexpr size_t kRxCapacity = 1024 * 1024;
 constexpr size_t kRxPieceFlags = 512;
 
@@ -75,7 +76,7 @@ qint64 ZoneAlarm::ZonesToZoneDef(const zones& data, int mirror) {
                               .arg(QString::number(badIndex, 16).toUpper());
         else
             m_lastError = QString::fromStdString(zone_list_check_text(status, badIndex));
-        qWarning() << "ZoneAlarm::ZonesToZoneDef refused:" << m_lastError;
+        RECV_TRACE("ZoneAlarm::ZonesToZoneDef") << "refused:" << m_lastError;
         return status;
     }
     m_lastError.clear();
@@ -93,7 +94,8 @@ bool ZoneAlarm::ZoneDefToZones() {
     m_zones->count = 0;
     const ZoneDef& def = *m_image;
     if (!zonedef_header_ok(def)) {
-        qWarning().noquote() << "bad zone header" << hex(def.magic) << hex(def.version) << hex(def.size);
+        RECV_TRACE("ZoneAlarm::ZoneDefToZones")
+            << "bad zone header" << hex(def.magic) << hex(def.version) << hex(def.size);
         return false;
     }
     for (int k = 0; k < kZoneCount; ++k) SetGraph(k, int(kZoneRecordSlotSize), def.records[k]);
@@ -269,14 +271,14 @@ bool ZoneAlarm::packAll() {
     }
     std::memcpy(m_image.get(), m_rxData.data(), kZoneDefSize);
     if (!zonedef_header_ok(*m_image)) {
-        qWarning().noquote() << "bad zone header" << hex(m_image->magic) << hex(m_image->version)
-                             << hex(m_image->size);
+        RECV_TRACE("ZoneAlarm::packAll")
+            << "bad zone header" << hex(m_image->magic) << hex(m_image->version) << hex(m_image->size);
         readProgress(-6, tr("bad zone header"));
         return false;
     }
     const uint32_t imageCrc = zonedef_crc(*m_image);
     if (imageCrc != m_image->crc) {
-        qWarning().noquote() << "crc error" << hex(imageCrc) << hex(m_image->crc);
+        RECV_TRACE("ZoneAlarm::packAll") << "crc error" << hex(imageCrc) << hex(m_image->crc);
         readProgress(-7, tr("crc error"));
         return false;
     }
@@ -285,6 +287,7 @@ bool ZoneAlarm::packAll() {
     readProgress(80, QString());
     keepTables();
     readProgress(100, QString());
+    emit sig_zoneImageCrc(6, m_image->crc);
     qInfo() << "read zone ok";
     return true;
 }
@@ -333,7 +336,7 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
         const char* text = reinterpret_cast<const char*>(body + kZoneReplyHeaderSize);
         const size_t room = len - kZoneReplyHeaderSize;
         const QString msg = QString::fromUtf8(text, int(strnlen(text, room)));
-        qWarning().noquote() << "zone write result" << result << msg;
+        RECV_TRACE("ZoneAlarm::setZoneRev") << "zone write result" << result << msg;
         writeProgress(25, tr("resp result:%1 msg:%2").arg(result).arg(msg));
         return -11;
     }
@@ -347,6 +350,7 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
         return 0;
     }
     if (echo == kZoneReload) {
+        emit sig_zoneImageCrc(7, m_tx->crc);
         writeProgress(100, tr("success"));
         return 1;
     }

@@ -106,6 +106,9 @@ signals:
     void sig_ZoneCMD(int fd_udp, QString dev_ip, int dev_port, int mode, int sn, int len, QByteArray cmd,
                      bool isrepeat);
     void sig_progress(int rate, QString title, QString info);
+    // A transfer finished well: 6 read, 7 write, with the CRC in the header of
+    // the image read or written (offset 12), for the audit trail.
+    void sig_zoneImageCrc(int type, quint32 crc);
 
 private:
     void sendRead(uint32_t offset, uint32_t length, int sn);

@@ -1,13 +1,16 @@
-// vantrel-cli decode, run as a program on recordings built here byte by byte.
+// vantrel-cli decode and export, run as a program on recordings built here
+// byte by byte.
 
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 #include <cstdio>
 
 #include "../protocol/packet_builder.h"
@@ -122,6 +125,17 @@ TEST_F(CliDecode, TextPrintsSectorLogLinesAndAnEmptyLineAfterEachRevolution) {
     EXPECT_TRUE(lines[9].startsWith("start angle 1440 span:360 N:2  \t"));
 }
 
+// One readable line per revolution: nearest and farthest distances of the
+// revolution from the boundary at 180 degrees to the next.
+TEST_F(CliDecode, SummaryPrintsOneLinePerRevolution) {
+    const CliRun r = runCli({"decode", "--format", "summary", write(pb::concat({turn(), turn(), turn(), turn()}))});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    // Distances run from 1000 + 0 mm (fan at 0 deg) to 1000 + 3240 + 2 mm (fan at 324 deg).
+    EXPECT_EQ(r.out.toStdString(),
+              "revolution 0  fans 10  points 30  nearest 1.000 m  farthest 4.242 m  stamp 0.000000\n"
+              "revolution 1  fans 10  points 30  nearest 1.000 m  farthest 4.242 m  stamp 0.000000\n");
+}
+
 TEST_F(CliDecode, DecoderDiagnosticsStayOffStdout) {
     Bytes rec = pb::concat({turn(), turn()});
     pb::append(rec, pb::corruptChecksum(pb::fanCFn(0, 360, 4)));
@@ -197,7 +211,7 @@ TEST_F(CliDecode, EmptyRecordingDecodesToNothing) {
 TEST_F(CliDecode, HelpPrintsUsage) {
     const CliRun r = runCli({"decode", "--help"});
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_TRUE(r.out.startsWith("usage: vantrel-cli decode [--format text|json] FILE"));
+    EXPECT_TRUE(r.out.startsWith("usage: vantrel-cli decode [--format text|json|summary] FILE"));
 }
 
 // ------------------------------------------------------------- golden recording
@@ -291,4 +305,122 @@ TEST_F(CliDecode, GoldenRecording) {
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     EXPECT_EQ(r.out, want.readAll());
     EXPECT_TRUE(r.err.contains("decode failures 1"));
+}
+
+// ---------------------------------------------------------------- audit
+
+TEST(CliAudit, BadOptionsExitWith2) {
+    for (const QStringList& args :
+         {QStringList{"audit", "--since", "yesterday"}, QStringList{"audit", "--since", "2024-13-01"},
+          QStringList{"audit", "--format", "xml"}, QStringList{"audit", "extra"}}) {
+        const CliRun r = runCli(args);
+        EXPECT_EQ(r.exitCode, 2) << args.join(' ').toStdString();
+        EXPECT_TRUE(r.out.isEmpty());
+        EXPECT_FALSE(r.err.isEmpty());
+    }
+}
+// ---------------------------------------------------------------- export
+
+namespace {
+
+QList<QByteArray> csvRows(const QString& path) {
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly)) return {};
+    QList<QByteArray> rows = f.readAll().split('\n');
+    if (!rows.isEmpty() && rows.last().isEmpty()) rows.removeLast();
+    return rows;
+}
+
+}  // namespace
+
+TEST_F(CliDecode, ExportCsvGivesTheHandComputedPoints) {
+    // Three turns of 2-point fans: one revolution, fans 180 .. 144 degrees;
+    // point i of the fan at S tenths lies at S/10 + 18 i degrees, 1000 + S + i mm.
+    const QString out = m_dir.filePath("points.csv");
+    const CliRun r =
+        runCli({"export", "--format", "csv", write(pb::concat({turn(2), turn(2), turn(2)})), out});
+    ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
+    EXPECT_TRUE(r.out.isEmpty());
+    const QList<QByteArray> rows = csvRows(out);
+    ASSERT_EQ(rows.size(), 21);
+    EXPECT_EQ(rows[0], "revolution,time_s,angle_deg,distance_m,x_m,y_m,energy");
+    int row = 1;
+    for (int k = 0; k < 10; ++k) {
+        const int s = (1800 + 360 * k) % 3600;
+        for (int i = 0; i < 2; ++i, ++row) {
+            const QList<QByteArray> f = rows[row].split(',');
+            ASSERT_EQ(f.size(), 7) << rows[row].toStdString();
+            const double deg = s / 10.0 + 18.0 * i, m = (1000 + s + i) / 1000.0;
+            const double rad = deg * 3.14159265358979 / 180;
+            EXPECT_EQ(f[0], "0");
+            EXPECT_EQ(f[1], "0.000000");
+            EXPECT_NEAR(f[2].toDouble(), deg, 1e-4) << rows[row].toStdString();
+            EXPECT_NEAR(f[3].toDouble(), m, 1e-6);
+            EXPECT_NEAR(f[4].toDouble(), m * std::cos(rad), 2e-6);
+            EXPECT_NEAR(f[5].toDouble(), m * std::sin(rad), 2e-6);
+            EXPECT_EQ(f[6].toInt(), i);
+        }
+    }
+}
+
+TEST_F(CliDecode, ExportPlyWritesAFolderOrTheChosenRevolution) {
+    const QString rec = write(pb::concat({turn(2), turn(2), turn(2), turn(2), turn(2)}));  // 3 revolutions
+    const QString folder = m_dir.filePath("clouds");
+    ASSERT_EQ(runCli({"export", "--format", "ply", rec, folder}).exitCode, 0);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files),
+              (QStringList{"revolution_00000.ply", "revolution_00001.ply", "revolution_00002.ply"}));
+
+    const QString one = m_dir.filePath("one.ply");
+    ASSERT_EQ(runCli({"export", "--format=PLY", "--revolution", "2", rec, one}).exitCode, 0);
+    const QList<QByteArray> lines = csvRows(one);
+    ASSERT_EQ(lines.size(), 10 + 20);
+    EXPECT_EQ(lines[2], "comment vantrel revolution 2");
+    EXPECT_EQ(lines[4], "element vertex 20");
+
+    const CliRun beyond =
+        runCli({"export", "--format", "csv", "--revolution", "3", rec, m_dir.filePath("x.csv")});
+    EXPECT_EQ(beyond.exitCode, 1);
+    EXPECT_TRUE(beyond.err.contains("holds only 3 revolutions")) << beyond.err.toStdString();
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("x.csv")));
+}
+
+TEST_F(CliDecode, ExportRefusesBadInputAndLeavesNothingBehind) {
+    QByteArray noise(100000, '\0');
+    for (int i = 0; i < noise.size(); ++i) noise[i] = char((i * 7919 + i / 13 * 104729) & 0xFF);
+    const QString random = m_dir.filePath("random.dump");
+    QFile f(random);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(noise);
+    f.close();
+    const QString huge = m_dir.filePath("huge.dump");
+    QFile h(huge);
+    ASSERT_TRUE(h.open(QIODevice::WriteOnly));
+    ASSERT_TRUE(h.resize(52428801));
+    h.close();
+    const QString good = write(pb::concat({turn(), turn(), turn()}));
+    const QString out = m_dir.filePath("out.csv");
+    const struct {
+        QStringList args;
+        int exitCode;
+        QByteArray message;
+    } cases[] = {
+        {{"export", "--format", "csv", m_dir.filePath("missing.dump"), out}, 2, "cannot open"},
+        {{"export", "--format", "csv", huge, out}, 2, "The playback file cannot exceed 50MB!"},
+        {{"export", "--format", "csv", random, out}, 1, "no revolutions in " + random.toUtf8()},
+        {{"export", "--format", "csv", good, m_dir.filePath("no/such/folder.csv")}, 1, "cannot write"},
+        {{"export", "--format", "xyz", good, out}, 2, "unknown format"},
+        {{"export", good, out}, 2, "--format csv or --format ply is required"},
+        {{"export", "--format", "csv", good}, 2, "give RECORDING and OUT"},
+        {{"export", "--format", "csv", "--revolution", "-1", good, out}, 2, "--revolution needs"},
+    };
+    for (const auto& c : cases) {
+        const CliRun r = runCli(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args.join(' ').toStdString();
+        EXPECT_TRUE(r.err.contains(c.message)) << r.err.toStdString();
+        EXPECT_FALSE(QFile::exists(out));
+    }
+    EXPECT_FALSE(QFile::exists(m_dir.filePath("no")));
+    const CliRun empty = runCli({"export", "--format", "csv", write({}), out});
+    EXPECT_EQ(empty.exitCode, 1);
+    EXPECT_TRUE(empty.err.contains("is empty"));
 }

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include <QCoreApplication>
+#include <QDate>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
@@ -22,6 +23,7 @@
 #include <memory>
 #include <nlohmann/json.hpp>
 
+#include "../protocol/firmware_support.h"
 #include "cli_run.h"
 #include "netguard.h"
 #include "qt_wait.h"
@@ -217,6 +219,15 @@ TEST(CliRecord, UnwritableDirectoryIsOneErrorAndExit1) {
     EXPECT_TRUE(r.out.isEmpty());
 }
 
+// Recording is under way once the raw stream file below `base` has bytes in it.
+bool recordingHasBytes(const QString& base) {
+    QDir day(base + "/korvLOG");
+    for (const QString& d : day.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QString& t : QDir(day.filePath(d)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+            if (QFileInfo(day.filePath(d) + "/" + t + "/data0.dump").size() > 0) return true;
+    return false;
+}
+
 TEST(CliRecord, SigintEndsTheRecordingCleanly) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     SimScanner s(17111);
@@ -226,21 +237,49 @@ TEST(CliRecord, SigintEndsTheRecordingCleanly) {
     p.start(QStringLiteral(VANTREL_CLI),
             {"record", udpLink(17111, 17212), "--seconds", "600", "--dir", base.path()});
     ASSERT_TRUE(p.waitForStarted(5000));
-    // Recording is under way once the raw stream file has bytes in it.
-    const auto dumpHasBytes = [&] {
-        QDir day(base.path() + "/korvLOG");
-        for (const QString& d : day.entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-            for (const QString& t : QDir(day.filePath(d)).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-                if (QFileInfo(day.filePath(d) + "/" + t + "/data0.dump").size() > 0) return true;
-        return false;
-    };
-    ASSERT_TRUE(QTest::qWaitFor(dumpHasBytes, 10000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return recordingHasBytes(base.path()); }, 10000));
     ::kill(pid_t(p.processId()), SIGINT);
     ASSERT_TRUE(p.waitForFinished(10000));
     EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(p.exitCode(), 0);
     const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
     EXPECT_TRUE(QFile::exists(dir + "/point0.txt")) << dir.toStdString();
+}
+
+// A link that vanishes mid-recording (the scanner's pseudo-terminal or TCP
+// connections pulled away) ends the command within moments with one message
+// and exit status 5; what was recorded stays.
+TEST(CliRecord, VanishingLinkEndsTheRecordingKeepingWhatWasRecorded) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    ensureApp();
+    sim::SimOptions serial;
+    serial.serial = sim::SerialMode::Uart;
+    serial.logCommands = false;
+    sim::SimOptions tcp;
+    tcp.tcpAddress = QStringLiteral("127.0.0.1");
+    tcp.tcpPort = 17130;
+    tcp.logCommands = false;
+    for (const sim::SimOptions& options : {serial, tcp}) {
+        auto scanner = std::make_unique<sim::Simulator>(options);
+        ASSERT_TRUE(scanner->start());
+        const QString link = options.tcpPort ? QStringLiteral("tcp://127.0.0.1:17130")
+                                             : QStringLiteral("uart://%1?baud=460800").arg(scanner->serialPath());
+        SCOPED_TRACE(link.toStdString());
+        QTemporaryDir base;
+        QProcess p;
+        p.start(QStringLiteral(VANTREL_CLI), {"record", link, "--seconds", "600", "--dir", base.path()});
+        ASSERT_TRUE(p.waitForStarted(5000));
+        ASSERT_TRUE(QTest::qWaitFor([&] { return recordingHasBytes(base.path()); }, 15000));
+
+        scanner.reset();
+        ASSERT_TRUE(p.waitForFinished(10000));
+        EXPECT_EQ(p.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(p.exitCode(), 5);
+        const QString err = QString::fromLocal8Bit(p.readAllStandardError());
+        EXPECT_TRUE(err.contains("vantrel-cli record: the link was lost")) << err.toStdString();
+        const QString dir = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+        EXPECT_GT(QFileInfo(dir + "/data0.dump").size(), 0) << dir.toStdString();
+    }
 }
 
 // ---------------------------------------------------------------- TCP
@@ -398,3 +437,191 @@ TEST(CliLinkErrors, UnreachableScannerIsOneLineAndNonZero) {
 }
 
 }  // namespace
+
+// ---------------------------------------------------------------- audit trail
+
+namespace {
+
+// Every vantrel-cli run of this program keeps its audit lines (and any
+// settings lookup) in a scratch directory, never in the user's own.
+class PrivateAuditTrail : public ::testing::Environment {
+public:
+    void SetUp() override {
+        ASSERT_TRUE(m_dir.isValid());
+        qputenv("XDG_DATA_HOME", m_dir.filePath("data").toLocal8Bit());
+        qputenv("TMPDIR", m_dir.filePath("tmp").toLocal8Bit());
+        QDir().mkpath(m_dir.filePath("tmp"));
+    }
+
+private:
+    QTemporaryDir m_dir;
+};
+
+::testing::Environment* const g_privateTrail = ::testing::AddGlobalTestEnvironment(new PrivateAuditTrail);
+
+// A trail of its own for one test, whatever ran before it in this process.
+class ScopedTrail {
+public:
+    ScopedTrail() : m_previous(qgetenv("XDG_DATA_HOME")) {
+        qputenv("XDG_DATA_HOME", m_dir.path().toLocal8Bit());
+    }
+    ~ScopedTrail() { qputenv("XDG_DATA_HOME", m_previous); }
+    QString path() const { return m_dir.path() + "/vantrel/audit.jsonl"; }
+
+private:
+    QByteArray m_previous;
+    QTemporaryDir m_dir;
+};
+
+std::vector<json> jsonLines(const QString& text) {
+    std::vector<json> out;
+    for (const QString& line : text.split('\n', Qt::SkipEmptyParts))
+        out.push_back(json::parse(line.toStdString(), nullptr, false));
+    return out;
+}
+
+}  // namespace
+
+TEST(CliAudit, ParameterChangesAndAZoneWriteAppearWithTheirOutcomes) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17110);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    const ScopedTrail trail;
+    QTemporaryDir tmp;
+    const QString zonesFile = tmp.path() + "/zones.json";
+    QFile f(zonesFile);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(
+        R"({"zones": [{"shape": "rectangle", "zone": 2, "kind": "alarm", "points": [[100, -2000], [3000, 2000]]}]})");
+    f.close();
+
+    EXPECT_EQ(runCli({"send", udpLink(17110, 17210), "LSRPM:1200H"}).exitCode, 0);
+    EXPECT_EQ(runCli({"send", udpLink(17110, 17210), "LSRPM:700H"}).exitCode, 3);
+    const CliRun w = runCli({"zones", "write", udpLink(17110, 17210), zonesFile}, 60000);
+    ASSERT_EQ(w.exitCode, 0) << w.err.toStdString();
+
+    const CliRun audit = runCli({"audit", "--format", "json"});
+    ASSERT_EQ(audit.exitCode, 0) << audit.err.toStdString();
+    EXPECT_TRUE(audit.err.isEmpty()) << audit.err.toStdString();
+    const std::vector<json> lines = jsonLines(audit.out);
+    ASSERT_EQ(lines.size(), 3u) << audit.out.toStdString();
+    const struct {
+        const char* operation;
+        std::string command;
+        const char* outcome;
+    } expected[] = {
+        {"parameter command", "LSRPM:1200H", "accepted"},
+        {"parameter command", "LSRPM:700H", "refused"},
+        {"zone write", zonesFile.toStdString(), "succeeded"},
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const json& j = lines[i];
+        ASSERT_FALSE(j.is_discarded()) << i;
+        EXPECT_EQ(j["operation"], expected[i].operation) << i;
+        EXPECT_EQ(j["command"], expected[i].command) << i;
+        EXPECT_EQ(j["outcome"], expected[i].outcome) << i;
+        EXPECT_EQ(j["serial"], "VTCLI0042") << i;
+        EXPECT_EQ(j["model"], "TQX-H540-S") << i;
+        EXPECT_EQ(j["address"], "127.0.0.2:17110") << i;
+        EXPECT_EQ(j["link"], "UDP") << i;
+        EXPECT_EQ(j["program"], "vantrel-cli") << i;
+        EXPECT_EQ(j["level"], 0) << i;  // no login remembered on this computer
+    }
+    EXPECT_TRUE(lines[2].contains("imageCrc")) << lines[2].dump();
+    EXPECT_FALSE(lines[0].contains("imageCrc"));
+
+    const CliRun csv = runCli({"audit", "--format", "csv"});
+    ASSERT_EQ(csv.exitCode, 0);
+    const QStringList rows = csv.out.split("\r\n", Qt::SkipEmptyParts);
+    ASSERT_EQ(rows.size(), 4);
+    EXPECT_TRUE(rows[0].startsWith("time,program,level,serial"));
+    EXPECT_TRUE(rows[2].contains(",parameter command,LSRPM:700H,refused,")) << rows[2].toStdString();
+
+    const QString tomorrow = QDate::currentDate().addDays(1).toString(Qt::ISODate);
+    const CliRun since = runCli({"audit", "--since", tomorrow});
+    ASSERT_EQ(since.exitCode, 0);
+    EXPECT_TRUE(since.out.isEmpty()) << since.out.toStdString();
+}
+
+TEST(CliAudit, DamagedLinesAreNamedOnceAndTheTrailIsNeverRewritten) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17111);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    const ScopedTrail trail;
+    const QString path = trail.path();
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::Append));
+    f.write("this line is not a record\n{\"time\":\"2024-05-01T08:00:00.000Z\",\"prog");  // and a torn one
+    f.close();
+    const QByteArray before = [&] {
+        QFile g(path);
+        return g.open(QIODevice::ReadOnly) ? g.readAll() : QByteArray();
+    }();
+
+    EXPECT_EQ(runCli({"send", udpLink(17111, 17211), "LSRPM:900H"}).exitCode, 0);
+    const CliRun audit = runCli({"audit"});
+    ASSERT_EQ(audit.exitCode, 0);
+    EXPECT_EQ(jsonLines(audit.out).size(), 1u) << audit.out.toStdString();
+    ASSERT_EQ(audit.errLines().size(), 1) << audit.err.toStdString();
+    EXPECT_TRUE(audit.err.contains("lines 1, 2")) << audit.err.toStdString();
+
+    QFile g(path);
+    ASSERT_TRUE(g.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(g.readAll().startsWith(before));
+}
+
+TEST(CliAudit, AFirmwareUpgradeIsRecordedWithItsFileAndImageCrc) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    testsupport::ensureApp();
+    QTemporaryDir tmp;
+    sim::SimOptions o;
+    o.udpAddress = QStringLiteral("127.0.0.2");
+    o.udpPort = 17112;
+    o.firmwareOut = tmp.filePath("received.bin");
+    o.logCommands = false;
+    sim::Simulator target(o);
+    ASSERT_TRUE(target.start());
+    const std::vector<uint8_t> image = firmware_test::makeImage(4 * 512);
+    QFile f(tmp.filePath("fw.bin"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+    f.close();
+    const ScopedTrail trail;
+
+    ASSERT_EQ(runCli({"upgrade", "udp://127.0.0.2:17112", f.fileName()}, 40000).exitCode, 0);
+    const std::vector<json> lines = jsonLines(runCli({"audit"}).out);
+    ASSERT_EQ(lines.size(), 1u);
+    const uint32_t crc = uint32_t(image[12]) | uint32_t(image[13]) << 8 | uint32_t(image[14]) << 16 |
+                         uint32_t(image[15]) << 24;
+    EXPECT_EQ(lines[0]["operation"], "firmware upgrade");
+    EXPECT_EQ(lines[0]["command"], "fw.bin");
+    EXPECT_EQ(lines[0]["outcome"], "succeeded");
+    EXPECT_EQ(lines[0]["address"], "127.0.0.2:17112");
+    EXPECT_EQ(
+        lines[0]["imageCrc"],
+        QStringLiteral("0x%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper().replace("0X", "0x").toStdString());
+}
+
+TEST(CliAudit, AParameterImportIsOneLineAfterTheZonesItUploads) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17113);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir tmp;
+    const QString file = tmp.filePath("scanner.lidar");
+    ASSERT_EQ(runCli({"params", "export", udpLink(17113, 17213), file, "--zones"}, 60000).exitCode, 0);
+    const ScopedTrail trail;  // the export changed nothing: only the import counts
+
+    ASSERT_EQ(runCli({"params", "import", udpLink(17113, 17213), file, "--only", "operation,zones"}, 90000)
+                  .exitCode,
+              0);
+    const std::vector<json> lines = jsonLines(runCli({"audit"}).out);
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lines[0]["operation"], "zone write");
+    EXPECT_EQ(lines[0]["outcome"], "succeeded");
+    EXPECT_TRUE(lines[0].contains("imageCrc"));
+    EXPECT_EQ(lines[1]["operation"], "parameter import");
+    EXPECT_EQ(lines[1]["command"], file.toStdString());
+    EXPECT_EQ(lines[1]["outcome"], "succeeded");
+    EXPECT_NE(lines[1]["detail"].get<std::string>().find("0 refused"), std::string::npos) << lines[1].dump();
+}

@@ -5,6 +5,7 @@
 #include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 #include <set>
 
@@ -35,6 +36,32 @@ int listenLoopbackTcp(int& port) {
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
     port = ntohs(a.sin_port);
     return s;
+}
+
+SilentTcpPort::SilentTcpPort(int port) {
+    m_listener = ::socket(AF_INET, SOCK_STREAM, 0);
+    const int on = 1;
+    ::setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(uint16_t(port));
+    if (::bind(m_listener, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(m_listener, 0) != 0)
+        return;
+    socklen_t len = sizeof a;
+    ::getsockname(m_listener, reinterpret_cast<sockaddr*>(&a), &len);
+    m_port = ntohs(a.sin_port);
+    // One connection that is never accepted fills the queue of a backlog of 0.
+    const int filler = ::socket(AF_INET, SOCK_STREAM, 0);
+    if (::connect(filler, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0)
+        m_filler = filler;
+    else
+        ::close(filler);
+}
+
+SilentTcpPort::~SilentTcpPort() {
+    if (m_filler >= 0) ::close(m_filler);
+    if (m_listener >= 0) ::close(m_listener);
 }
 
 }  // namespace testsupport

@@ -16,6 +16,25 @@ std::string nonLoopbackInterfacesUp();
 // `port`); the caller closes it.
 int listenLoopbackTcp(int& port);
 
+// A TCP port on 127.0.0.1 where a connect never completes, as on a host that
+// does not answer: its listener's accept queue is kept full, so the kernel
+// drops new SYNs and a connect waits for its time-out. `port` 0 lets the
+// kernel pick one. Everything is closed on destruction.
+class SilentTcpPort {
+public:
+    explicit SilentTcpPort(int port = 0);
+    ~SilentTcpPort();
+    SilentTcpPort(const SilentTcpPort&) = delete;
+    SilentTcpPort& operator=(const SilentTcpPort&) = delete;
+    int port() const { return m_port; }
+    bool ok() const { return m_filler >= 0; }
+
+private:
+    int m_listener = -1;
+    int m_filler = -1;
+    int m_port = 0;
+};
+
 }  // namespace testsupport
 
 // Put at the top of every test that opens a socket.

@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -21,7 +22,9 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <cstring>
+#include <memory>
 #include <vector>
 
 #include "dialog_waitsignal.h"
@@ -71,6 +74,21 @@ protected:
             if (m.title == title && m.text == text) return true;
         return false;
     }
+    // Links open off the GUI thread: outcomes arrive through the event loop.
+    bool waitMessage(const QString& title, const QString& text, int ms = kConnectTimeoutMs) const {
+        return testsupport::waitUntil([&] { return hasMessage(title, text); }, ms);
+    }
+    static bool waitOpen(const MainPage& page) {
+        return testsupport::waitUntil([&] { return page.isLinkOpen(); }, kConnectTimeoutMs);
+    }
+    static bool waitIdentified(const MainPage& page) {
+        return testsupport::waitUntil([&] { return bool(page.stateFlags() & MainPage::kBlockReceived); },
+                                      kConnectTimeoutMs);
+    }
+    static bool waitPoints(const MainPage& page) {
+        return testsupport::waitUntil([&] { return bool(page.lidarPage()->item()->pointCount() > 0); },
+                                      kConnectTimeoutMs);
+    }
 
     static QPushButton* sideButton(MainPage& page, const char* name) {
         QWidget* bar = page.findChild<QWidget*>(QStringLiteral("w_sidebar"));
@@ -82,6 +100,14 @@ protected:
         sim::SimOptions o;
         o.udpAddress = QStringLiteral("127.0.0.2");
         o.udpPort = port;
+        o.logCommands = false;
+        return o;
+    }
+
+    // A simulated scanner on a pseudo-terminal, plain-text serial protocol.
+    static sim::SimOptions uartScanner() {
+        sim::SimOptions o;
+        o.serial = sim::SerialMode::Uart;
         o.logCommands = false;
         return o;
     }
@@ -120,7 +146,7 @@ TEST_F(MainPageTest, UdpConnectReachesIdentifiedStateAndDrawsRevolutions) {
 
     MainPage page;
     page.recv_start(QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41543, 41668);
-    EXPECT_TRUE(page.isLinkOpen());
+    ASSERT_TRUE(waitOpen(page));
     EXPECT_EQ(page.localPort(), 41668);
 
     // Identified: the scanner's own parameter block arrived and names it.
@@ -223,7 +249,7 @@ TEST_F(MainPageTest, UnreachableAddressIsReportedAndOpensNothing) {
     MainPage page;
     // Inside the private namespace only loopback exists: nothing answers here.
     page.recv_start(QStringLiteral("UDP"), QStringLiteral("10.255.255.1"), 6543, 41671);
-    EXPECT_TRUE(hasMessage(QStringLiteral("error"), QStringLiteral("Current gateway unreachable!")));
+    ASSERT_TRUE(waitMessage(QStringLiteral("error"), QStringLiteral("Current gateway unreachable!")));
     EXPECT_FALSE(page.isLinkOpen());
     EXPECT_FALSE(page.waitDialog()->isVisible());
     // The local port was never bound.
@@ -242,7 +268,7 @@ TEST_F(MainPageTest, BusyLocalPortIsReassignedWithWarning) {
 
     MainPage page;
     page.recv_start(QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41546, 41672);
-    EXPECT_TRUE(hasMessage(
+    ASSERT_TRUE(waitMessage(
         QStringLiteral("warm"),
         QStringLiteral("The current port 41672 is already occupied, reassign the new port as 41673")));
     EXPECT_EQ(page.localPort(), 41673);
@@ -266,7 +292,7 @@ TEST_F(MainPageTest, TcpConnectUsesBothPortsAndReachesIdentifiedState) {
 
     MainPage page;
     page.recv_start(QStringLiteral("TCP"), QStringLiteral("127.0.0.1"), 41710, 0);
-    EXPECT_TRUE(page.isLinkOpen());
+    ASSERT_TRUE(waitOpen(page));
     ASSERT_TRUE(testsupport::waitUntil([&] { return bool(page.stateFlags() & MainPage::kBlockReceived); },
                                        kConnectTimeoutMs));
     ASSERT_TRUE(testsupport::waitUntil([&] { return bool(page.lidarPage()->item()->pointCount() > 0); },
@@ -280,17 +306,14 @@ TEST_F(MainPageTest, TcpConnectUsesBothPortsAndReachesIdentifiedState) {
 TEST_F(MainPageTest, SerialConnectStoresLinkBaudInParameterBlock) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     setLanguage("English");
-    sim::SimOptions options;
-    options.serial = sim::SerialMode::Uart;
-    options.logCommands = false;
-    sim::Simulator scanner(options);
+    sim::Simulator scanner(uartScanner());
     QString error;
     ASSERT_TRUE(scanner.start(&error)) << error.toStdString();
     ASSERT_FALSE(scanner.serialPath().isEmpty());
 
     MainPage page;
     page.recv_start(QStringLiteral("UART"), scanner.serialPath(), 460800, 0);
-    EXPECT_TRUE(page.isLinkOpen());
+    ASSERT_TRUE(waitOpen(page));
     ASSERT_TRUE(testsupport::waitUntil([&] { return bool(page.stateFlags() & MainPage::kBlockReceived); },
                                        kConnectTimeoutMs));
     // Bytes 48..50 of the block carry the link's baud rate, low byte first.
@@ -308,7 +331,7 @@ TEST_F(MainPageTest, TcpDeviceRefusingSecondPortFails) {
     ASSERT_TRUE(commands.listen(QHostAddress(QStringLiteral("127.0.0.1")), 41700));
     MainPage page;
     page.recv_start(QStringLiteral("TCP"), QStringLiteral("127.0.0.1"), 41700, 0);
-    EXPECT_TRUE(hasMessage(QStringLiteral("error"), QStringLiteral("tcp socket connect failed!")));
+    ASSERT_TRUE(waitMessage(QStringLiteral("error"), QStringLiteral("tcp socket connect failed!")));
     EXPECT_FALSE(page.isLinkOpen());
     // The half-open command connection was closed again: the server saw it go.
     ASSERT_TRUE(testsupport::waitUntil([&] { return commands.hasPendingConnections(); }));
@@ -323,8 +346,133 @@ TEST_F(MainPageTest, SerialPortThatCannotOpenIsReported) {
     setLanguage("English");
     MainPage page;
     page.recv_start(QStringLiteral("UART"), m_dir.filePath(QStringLiteral("no-such-port")), 115200, 0);
-    EXPECT_TRUE(hasMessage(QStringLiteral("error"), QStringLiteral("com open err")));
+    ASSERT_TRUE(waitMessage(QStringLiteral("error"), QStringLiteral("com open err")));
     EXPECT_FALSE(page.isLinkOpen());
+}
+
+// ---------------------------------------------------------------- links that vanish
+
+// The scanner's pseudo-terminal or TCP connections pulled away mid-stream:
+// the window reports it once, shows the disconnected state, and connects
+// again to the next scanner.
+TEST_F(MainPageTest, LinkPulledAwayMidStreamIsReportedOnceAndReconnects) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    setLanguage("English");
+    const sim::SimOptions serial = uartScanner();
+    sim::SimOptions tcp;
+    tcp.tcpAddress = QStringLiteral("127.0.0.1");
+    tcp.tcpPort = 41720;
+    tcp.logCommands = false;
+    const struct {
+        const char* type;
+        sim::SimOptions options;
+        int portBaud;
+        const char* text;  // %1: the port
+    } cases[] = {
+        {"UART", serial, 460800, "The serial port %1 is no longer available; disconnected!"},
+        {"TCP", tcp, 41720, "The device closed the connection!"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.type);
+        m_messages.clear();
+        MainPage page;
+        auto scanner = std::make_unique<sim::Simulator>(c.options);
+        ASSERT_TRUE(scanner->start());
+        const QString address =
+            c.options.serial != sim::SerialMode::None ? scanner->serialPath() : c.options.tcpAddress;
+        page.recv_start(QString::fromLatin1(c.type), address, c.portBaud, 0);
+        ASSERT_TRUE(waitIdentified(page));
+        ASSERT_TRUE(waitPoints(page));
+
+        const QString loss = QString::fromLatin1(c.text).arg(address);
+        const auto reports = [&] {
+            return std::count_if(m_messages.begin(), m_messages.end(),
+                                 [&](const Message& m) { return m.text == loss; });
+        };
+        scanner.reset();  // pulled away: terminal master closed, connections closed
+        ASSERT_TRUE(waitMessage(QStringLiteral("error"), loss));
+        EXPECT_FALSE(page.isLinkOpen());
+        EXPECT_FALSE(page.stateFlags() & MainPage::kBlockReceived);
+        EXPECT_FALSE(page.lidarPage()->isConnected());
+        EXPECT_EQ(page.receiver()->runFlag.load(), 0);
+        QTest::qWait(500);  // a second report would have arrived by now
+        EXPECT_EQ(reports(), 1);
+
+        // The next scanner on the same kind of link connects as usual.
+        scanner = std::make_unique<sim::Simulator>(c.options);
+        ASSERT_TRUE(scanner->start());
+        const QString again = c.options.serial != sim::SerialMode::None ? scanner->serialPath() : address;
+        page.recv_start(QString::fromLatin1(c.type), again, c.portBaud, 0);
+        ASSERT_TRUE(waitIdentified(page));
+        ASSERT_TRUE(waitPoints(page));
+        EXPECT_EQ(reports(), 1);
+    }
+}
+
+// Connecting waits off the GUI thread behind the wait dialog; its Cancel calls
+// the attempt off and closes the command connection it had already made.
+TEST_F(MainPageTest, CancelWhileConnectingClosesWhatWasOpened) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    setLanguage("English");
+    QTcpServer commands;
+    ASSERT_TRUE(commands.listen(QHostAddress(QStringLiteral("127.0.0.1")), 41730));
+    testsupport::SilentTcpPort data(41731);  // the data port never answers
+    ASSERT_TRUE(data.ok());
+    MainPage page;
+    page.recv_start(QStringLiteral("TCP"), QStringLiteral("127.0.0.1"), 41730, 0);
+    EXPECT_TRUE(page.waitDialog()->isVisible());
+    EXPECT_TRUE(page.isConnecting());
+    ASSERT_TRUE(testsupport::waitUntil([&] { return commands.hasPendingConnections(); }));
+    QTcpSocket* accepted = commands.nextPendingConnection();
+    ASSERT_NE(accepted, nullptr);
+
+    QAbstractButton* cancel = page.waitDialog()->findChild<QAbstractButton*>(QStringLiteral("pb_close"));
+    ASSERT_NE(cancel, nullptr);
+    cancel->click();
+    EXPECT_FALSE(page.waitDialog()->isVisible());
+    EXPECT_FALSE(page.isConnecting());
+    ASSERT_TRUE(
+        testsupport::waitUntil([&] { return accepted->state() == QAbstractSocket::UnconnectedState; }, 2000));
+    EXPECT_FALSE(page.isLinkOpen());
+
+    // The window goes on working: the next connection succeeds, and the
+    // abandoned attempt never reports anything.
+    sim::Simulator scanner(udpScanner(41549));
+    ASSERT_TRUE(scanner.start());
+    page.recv_start(QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41549, 41675);
+    ASSERT_TRUE(waitIdentified(page));
+    EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+}
+
+// A USB virtual serial port found by the probe carries the baud rate -1; its
+// device-list row connects (double-click) at the probe's nominal rate.
+TEST_F(MainPageTest, VirtualSerialRowFromTheProbeConnects) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    setLanguage("English");
+    sim::SimOptions options;
+    options.serial = sim::SerialMode::Vpc;
+    options.heartbeat = sim::HeartbeatKind::Off;
+    options.logCommands = false;
+    sim::Simulator scanner(options);
+    ASSERT_TRUE(scanner.start());
+    qputenv("VANTREL_SERIAL_PORTS", scanner.serialPath().toLocal8Bit());
+    MainPage page;
+    QTableView* table = page.devicePage()->findChild<QTableView*>(QStringLiteral("tableView"));
+    ASSERT_NE(table, nullptr);
+    // Other tests' simulators may be heard on the heartbeat group meanwhile.
+    int row = -1;
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            for (int r = 0; r < table->model()->rowCount(); ++r)
+                if (table->model()->index(r, Page_Dev::ColLink).data().toString() == QStringLiteral("VPC"))
+                    row = r;
+            return row >= 0;
+        },
+        kConnectTimeoutMs));
+    page.devicePage()->on_tableView_doubleClicked(table->model()->index(row, 0));
+    ASSERT_TRUE(waitIdentified(page));
+    ASSERT_TRUE(waitPoints(page));
+    EXPECT_EQ(page.linkType(), QStringLiteral("VPC"));
 }
 
 // ---------------------------------------------------------------- dispatch

@@ -6,22 +6,14 @@
 
 #include "commands.h"
 #include "network_arg.h"
+#include "sample_block.h"
 
 using Cmds = std::vector<std::string>;
 
 namespace {
 
 EEpromV101 networkBlock() {
-    EEpromV101 b;
-    std::memset(&b, 0, sizeof b);
-    const uint8_t ip[4] = {192, 168, 1, 10}, mask[4] = {255, 255, 255, 0}, gw[4] = {192, 168, 1, 1},
-                  up[4] = {192, 168, 1, 100};
-    std::memcpy(b.ip, ip, 4);
-    std::memcpy(b.mask, mask, 4);
-    std::memcpy(b.gateway, gw, 4);
-    std::memcpy(b.uploadIp, up, 4);
-    b.uploadPort = 2368;
-    b.lidarPort = 2111;
+    EEpromV101 b = testsupport::sampleNetworkBlock();
     b.tfx = 1;
     b.ats = 1;
     b.dog = 5;
@@ -131,8 +123,8 @@ TEST(ImportCommands, FramedLinkAllGroupsInOrder) {
         "LSFIR:03H",
         "LSCIR:12H",
         "LSRES:2H",
-        "LSAZN:1bH",
-        "LSAF:14H",
+        "LSAZN:bH",  // zone digit only: bit 4 (software switching) stays out
+        "LSAF:20H",  // decimal, as the scanner reads it
         "LSOUT:0102030405060708090A0B0C0D0E0FABH",
         "LSPNP:10100001H",
         "LSUDP:192.168.001.010 255.255.255.000 192.168.001.001 02111H",
@@ -165,7 +157,7 @@ TEST(ImportCommands, UartOperationAndBaudWithoutZoneSwitching) {
     choices.network = true;  // not offered on serial links
     choices.upload = true;
     EXPECT_EQ(build_import_commands(uartBlock(), "UART", choices, 1),
-              (Cmds{"LSRPM:600H", "LSSS1H", "LFFF1H", "LSFIR:5H", "LSCIR:2H", "LSAZN:13H", "LSPST:3H",
+              (Cmds{"LSRPM:600H", "LSSS1H", "LFFF1H", "LSFIR:5H", "LSCIR:2H", "LSAZN:3H", "LSPST:3H",
                     "LSBPS:921600H"}));
 }
 
@@ -179,7 +171,7 @@ TEST(ImportCommands, UartIoLevelTwoEndsWithZoneSwitching) {
     std::memset(b.outMap, 0xC3, sizeof b.outMap);
     EXPECT_EQ(
         build_import_commands(b, "UART", choices, 2),
-        (Cmds{"LSRPM:600H", "LSSS1H", "LFFF1H", "LSFIR:5H", "LSCIR:2H", "LSAZN:13H", "LSPST:3H",
+        (Cmds{"LSRPM:600H", "LSSS1H", "LFFF1H", "LSFIR:5H", "LSCIR:2H", "LSAZN:3H", "LSPST:3H",
               "LSOUT:C3C3C3C3C3C3C3C3C3C3C3C3C3C3C3C3H", "LSPNP:10100000H", "LSBPS:921600H", "LSZTP:1H"}));
 }
 
@@ -199,5 +191,55 @@ TEST(ImportCommands, InvalidAddressesAreNotSent) {
     const uint8_t otherGateway[4] = {10, 0, 0, 1};
     std::memcpy(b.gateway, otherGateway, 4);
     b.uploadPort = 80;
-    EXPECT_EQ(build_import_commands(b, "UDP", choices, 0), (Cmds{"LSTFX:1H", "LSATS:001H", "LSDOG:005H"}));
+    std::vector<ImportOmission> omitted;
+    EXPECT_EQ(build_import_commands(b, "UDP", choices, 0, &omitted),
+              (Cmds{"LSTFX:1H", "LSATS:001H", "LSDOG:005H"}));
+    // The import names what it left out, so it cannot report plain success.
+    ASSERT_EQ(omitted.size(), 2u);
+    EXPECT_EQ(omitted[0].command, "LSDST");
+    EXPECT_EQ(omitted[0].reason, ImportOmission::Reason::DestinationAddressInvalid);
+    EXPECT_EQ(omitted[1].command, "LSUDP");
+    EXPECT_EQ(omitted[1].reason, ImportOmission::Reason::NetworkAddressInvalid);
+}
+
+// Regression: factors of 10 and more arrived wrong when sent in hexadecimal,
+// and a software-switched block sent a two-digit zone the scanner refuses.
+TEST(ImportCommands, FactorIsDecimalAndZoneIsOneDigit) {
+    ImportChoices operation;
+    operation.operation = true;
+    const struct {
+        uint16_t af;
+        uint8_t azn;
+        const char* afText;
+        const char* aznText;
+    } cases[] = {
+        {9, 0x00, "LSAF:9H", "LSAZN:0H"},
+        {10, 0x10, "LSAF:10H", "LSAZN:0H"},
+        {200, 0x1F, "LSAF:200H", "LSAZN:fH"},
+        {15, 0x0A, "LSAF:15H", "LSAZN:aH"},
+    };
+    for (const auto& c : cases) {
+        EEpromV101 b = networkBlock();
+        b.af = c.af;
+        b.azn = c.azn;
+        const Cmds cmds = build_import_commands(b, "UDP", operation, 0);
+        ASSERT_EQ(cmds.size(), 10u);
+        EXPECT_EQ(cmds[8], c.aznText) << c.af;
+        EXPECT_EQ(cmds[9], c.afText) << c.af;
+        EEpromV101 u = uartBlock();
+        u.azn = c.azn;
+        EXPECT_EQ(build_import_commands(u, "UART", operation, 1)[5], c.aznText);
+    }
+}
+
+TEST(ImportCommands, SameModelComparesNormalisedNames) {
+    EEpromV101 b = networkBlock();
+    std::memcpy(b.typeId, "TQX-H540-S", 11);
+    EXPECT_TRUE(import_same_model(b, "TQX-H540-S"));
+    EXPECT_FALSE(import_same_model(b, "TQX-H540-E"));
+    std::memcpy(b.typeId, "TQX70K3\0\0\0", 10);
+    EXPECT_TRUE(import_same_model(b, "TQX-70K-3"));
+    std::memset(b.typeId, 0, sizeof b.typeId);
+    EXPECT_TRUE(import_same_model(b, ""));
+    EXPECT_FALSE(import_same_model(b, "TQX-H540-S"));
 }

@@ -148,3 +148,61 @@ TEST_F(ParamFileTest, FullDiskReportsFailure) {
     EXPECT_FALSE(error.empty());
     EXPECT_TRUE(QFile::exists(QStringLiteral("/dev/full")));
 }
+
+// ---------------------------------------------------------------- careful reading for imports
+
+// Files an import must refuse whole, each with its reason; and the forms it
+// takes as they are.
+TEST_F(ParamFileTest, ImportReadingRefusesDamagedFiles) {
+    const EEpromV101 b = sampleBlock();
+    EEpromV101 named = b;
+    std::memset(named.typeId, 0, sizeof named.typeId);
+    std::memcpy(named.typeId, "TQX-H540-S", 10);
+    EEpromV101 binaryName = named;
+    binaryName.typeId[3] = '\x01';
+    const QByteArray good = sectionHeader("v101", 152) + blockBytes(named);
+
+    const struct {
+        const char* name;
+        QByteArray bytes;
+        ParamFileStatus status;
+    } cases[] = {
+        {"good", good, ParamFileStatus::Ok},
+        {"unknown-first", sectionHeader("xtra", 3) + "abc" + good, ParamFileStatus::Ok},
+        {"empty", QByteArray(), ParamFileStatus::NotParamFile},
+        {"short-header", QByteArray("v10"), ParamFileStatus::Truncated},
+        {"short-block", good.left(100), ParamFileStatus::Truncated},
+        {"trailing-half-header", good + "zon", ParamFileStatus::Truncated},
+        {"wrong-block-length", sectionHeader("v101", 150) + blockBytes(named).left(150),
+         ParamFileStatus::BadSectionLength},
+        {"wrong-zone-length", sectionHeader("zone", 10) + QByteArray(10, 'z') + good,
+         ParamFileStatus::BadSectionLength},
+        {"binary-model-name", sectionHeader("v101", 152) + blockBytes(binaryName),
+         ParamFileStatus::BadModelName},
+        {"text-file", QByteArray("hello world, not a parameter file\n"), ParamFileStatus::Truncated},
+        {"binary-file",
+         QByteArray("\x7f"
+                    "ELF\x02\x01\x01\x00",
+                    8) +
+             QByteArray(64, '\0'),
+         ParamFileStatus::NotParamFile},
+        {"unknown-only", sectionHeader("xtra", 3) + "abc", ParamFileStatus::NotParamFile},
+    };
+    for (const auto& c : cases) {
+        writeAll(path(c.name), c.bytes);
+        ParamFileContents contents;
+        contents.block = b;  // stale contents never survive a refusal
+        EXPECT_EQ(load_param_file(path(c.name), contents), c.status) << c.name;
+        if (c.status == ParamFileStatus::Ok) {
+            ASSERT_TRUE(contents.block.has_value()) << c.name;
+            EXPECT_EQ(std::memcmp(&*contents.block, &named, sizeof named), 0) << c.name;
+        } else {
+            EXPECT_FALSE(contents.block.has_value()) << c.name;
+            EXPECT_FALSE(contents.zoneImage.has_value()) << c.name;
+            EXPECT_STRNE(param_file_status_text(c.status), "") << c.name;
+        }
+    }
+    ParamFileContents contents;
+    EXPECT_EQ(load_param_file(path("missing"), contents), ParamFileStatus::CannotOpen);
+    EXPECT_EQ(load_param_file(m_dir.path().toStdString(), contents), ParamFileStatus::CannotOpen);
+}

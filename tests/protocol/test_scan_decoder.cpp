@@ -449,5 +449,29 @@ TEST(TextLines, ReplyLineAtTheEndOfTheBuffer) {
     ASSERT_EQ(d.decode(stream), KindTextLine);
     EXPECT_EQ(d.text(), "SRPM:15");
     EXPECT_EQ(d.consumed, stream.size() - 1);
-    EXPECT_EQ(d.decode(pb::text("OK\r\n")), KindNothing);  // fewer than 8 bytes: nothing at all
+}
+
+// A reply line decodes wherever it sits: in a buffer shorter than the 8 bytes
+// the binary messages need, or behind the letters "AM" that might have begun
+// a state record (its 32 bytes do not fit before the end of the buffer).
+TEST(TextLines, ReplyLineThatNoBinaryMessageCanHold) {
+    const struct {
+        const char* name;
+        Bytes stream;
+        const char* line;
+        size_t consumed;
+    } cases[] = {
+        {"7 bytes", pb::text("LiDAR\r\n"), "LiDAR", 6},
+        {"3 bytes", pb::text("K\r\n"), "K", 2},
+        {"line starting with AM", pb::text("AMP:0600\r\n"), "AMP:0600", 9},
+        {"AM at the end of noise", pb::concat({Bytes{0x00, 0x81, 0x07, 'A', 'M'}, pb::text("LiDAR\r\n")}),
+         "AMLiDAR", 11},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DecoderHarness d;
+        ASSERT_EQ(d.decode(c.stream), KindTextLine);
+        EXPECT_EQ(d.text(), c.line);
+        EXPECT_EQ(d.consumed, c.consumed);
+    }
 }

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "fan_text.h"
 #include "packet_builder.h"
 #include "stream_replay.h"
@@ -251,4 +253,29 @@ TEST(FanText, PointsArePaddedGeneralFormat) {
     f.points[0] = {0.5f, 12.25f, 7};
     f.points[1] = {3.14159274f, 0.001f, 255};
     EXPECT_EQ(fan_text_line(f), "start angle 0 span:90 N:2  \t    0.5\t12.25\t  7\t3.14159\t0.001\t255");
+}
+
+TEST(StreamReplay, SeekNeverStitchesARevolutionFromTwoPlaces) {
+    // Twenty turns whose fans carry the turn number as their distance; every
+    // packet is 22 bytes, so 50 % is the fan at 0 degrees of turn 10.
+    Bytes rec;
+    for (int t = 0; t < 20; ++t)
+        for (int s = 0; s < 3600; s += 360) pb::append(rec, pb::fanCFn(uint16_t(s), 360, 4, uint16_t(1000 + t)));
+    ASSERT_EQ(rec.size(), 200u * 22u);
+    Recorder r;
+    const ReplaySink sink = r.sink();
+    StreamReplay replay(rec.data(), rec.size());
+    // Up to turn 2's fans from 180 to 324 degrees: half a revolution collected.
+    while (replay.position() < 30 * 22) replay.step(sink);
+    ASSERT_EQ(r.revolutions.size(), 1u);
+    replay.seekPercent(50);
+    while (!replay.atEnd()) replay.step(sink);
+    // A revolution runs from 180 degrees of one turn to 144 degrees of the next.
+    ASSERT_GE(r.revolutions.size(), 8u);
+    for (const Revolution& rev : r.revolutions) {
+        ASSERT_EQ(rev.size(), 10u);
+        const int turn = int(std::lround(rev[0].points[0].distance * 1000)) - 1000;
+        for (const RawData& fan : rev)
+            ASSERT_EQ(std::lround(fan.points[0].distance * 1000), 1000 + turn + (fan.start < 1800 ? 1 : 0));
+    }
 }

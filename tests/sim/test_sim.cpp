@@ -495,7 +495,7 @@ TEST(CommandHandler, MalformedSetArgumentsAreRefusedAndLeaveTheBlockAlone) {
                             "LSZIR:1,70000H",
                             "LSZIR:2,100H",
                             "LSAZN:10H",
-                            "LSAF:100H",
+                            "LSAF:201H",
                             "LSFIR:100H",
                             "LSBPS:100H"}) {
         sim::CommandEffects fx;

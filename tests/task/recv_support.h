@@ -137,6 +137,9 @@ public:
             cmdRecv.push_back({sign, sn, ok});
         });
         connect(&proc, &RecvDataProc::sig_offsetAngle, this, [this](int a) { offsets.push_back(a); });
+        connect(&proc, &RecvDataProc::sig_linkLost, this,
+                [this](quint64 id, QString reason) { lost.emplace_back(id, reason); });
+        connect(&proc, &RecvDataProc::sig_wait, this, [this](bool on) { waits.push_back(on); });
         connect(&proc, &RecvDataProc::sig_uartState, this,
                 [this](bool smooth, bool fitter) { uartStates.emplace_back(smooth, fitter); });
         connect(&proc, &RecvDataProc::sig_ZoneCMD, this,
@@ -171,6 +174,8 @@ public:
     std::vector<zones> zoneData;
     std::vector<CmdRecv> cmdRecv;
     std::vector<int> offsets;
+    std::vector<std::pair<quint64, QString>> lost;  // sig_linkLost
+    std::vector<bool> waits;                        // sig_wait
     std::vector<std::pair<bool, bool>> uartStates;
     std::vector<ZoneCmd> zoneCmds;
     std::function<void(const ZoneCmd&)> onZoneCmd;  // the fake scanner's answer to a request

@@ -325,6 +325,31 @@ TEST(RecvUdpZones, UploadWithoutAnImageFailsAndRestartsTheScan) {
     EXPECT_EQ(rig.sig->countMode(0x5A53), 0);
 }
 
+// A zone operation asked for while the link was stopped belongs to that link:
+// the next link's loop drops it instead of running it on another scanner.
+TEST(RecvUdpZones, PendingOperationOfAStoppedLinkNeverRunsOnTheNext) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    UdpRig rig;
+    rig.proc->runFlag = 0;
+    rig.proc->recv_zoneCmd(1, zones{});
+    int port = 0;
+    const int next = udp_open(0, port);
+    ASSERT_GT(next, 0);
+    rig.proc->recv_Init("UDP", next, "127.0.0.1", rig.scanner.port());
+    // The first keep-alive on the new link comes after its loop has run for two seconds.
+    ASSERT_TRUE(waitFor(
+        [&] {
+            for (const ZoneCmd& c : rig.sig->zoneCmds)
+                if (c.mode == 0x4B41 && c.fd == next) return true;
+            return false;
+        },
+        6000));
+    EXPECT_EQ(rig.sig->indexOf(0x0043, "LSTOPH"), -1);
+    EXPECT_EQ(rig.sig->countMode(0x5A47), 0);
+    rig.proc.reset();
+    close_link(next, true);
+}
+
 TEST(RecvUdpZones, LateZoneReplyWithoutARunningOperationIsIgnored) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     UdpRig rig;
@@ -509,11 +534,18 @@ TEST(RecvTcp, ZoneReadOverTcpFollowsTheRotationDirection) {
     EXPECT_EQ(got.entries[0].points[1].second, -600);
 }
 
-TEST(RecvTcp, DeviceClosingTheDataConnectionIsReportedOnce) {
+// The device closing either connection ends the link once, however many of
+// the receiver's loops notice it.
+TEST(RecvTcp, DeviceClosingAConnectionEndsTheLinkOnce) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
-    TcpRig rig;
-    ::shutdown(rig.devData, SHUT_RDWR);
-    ASSERT_TRUE(waitFor([&] { return !rig.sig->ofType(1).empty(); }));
-    QTest::qWait(300);  // would a spinning loop repeat the report?
-    EXPECT_EQ(rig.sig->ofType(1).size(), 1u);
+    for (const bool data : {true, false}) {
+        SCOPED_TRACE(data ? "data connection" : "command connection");
+        TcpRig rig;
+        ::shutdown(data ? rig.devData : rig.devCmd, SHUT_RDWR);
+        ASSERT_TRUE(waitFor([&] { return !rig.sig->lost.empty(); }));
+        EXPECT_EQ(rig.sig->lost[0].second, QString("The device closed the connection!"));
+        QTest::qWait(300);  // would a spinning loop, or the other one, repeat the report?
+        EXPECT_EQ(rig.sig->lost.size(), 1u);
+        EXPECT_TRUE(rig.sig->ofType(1).empty());
+    }
 }

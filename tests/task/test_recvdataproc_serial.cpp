@@ -15,6 +15,7 @@
 #include <memory>
 
 #include "recv_support.h"
+#include "scanner_link.h"
 #include "transport.h"
 #include "zone_store.h"
 
@@ -67,21 +68,22 @@ struct SerialRig {
         // The port list never holds the pseudo-terminal: only silence keeps it open.
         ::setenv("VANTREL_SERIAL_PORTS", "ttyVantrelAbsent", 1);
         fd = open_serial(pty.slave(), 115200);
+        link = ScannerLink::borrow(fd, 0, false);
         proc = std::make_unique<RecvDataProc>();
         sig = std::make_unique<Signals>(*proc);
-        proc->recv_Init(type, fd, QString::fromStdString(pty.slave()), 115200);
+        proc->attachLink(type, link, QString::fromStdString(pty.slave()), 115200);
         proc->start();
         proc->runFlag = 1;  // the device has been identified
     }
     ~SerialRig() {
         proc.reset();
-        if (!closedByReceiver) close_link(fd, false);
+        close_link(fd, false);
         ::unsetenv("VANTREL_SERIAL_PORTS");
     }
 
     Pty pty;
     int fd = -1;
-    bool closedByReceiver = false;
+    LinkRef link;
     std::unique_ptr<RecvDataProc> proc;
     std::unique_ptr<Signals> sig;
 };
@@ -195,36 +197,75 @@ TEST(RecvSerial, ZoneReadOnVpcUsesStatusFramesForStopAndRestart) {
     zoneReadOverSerial("VPC", 0x0053, true);
 }
 
-TEST(RecvSerial, UnpluggedPortEndsTheLinkExactlyOnce) {
-    SerialRig rig;
-    rig.pty.unplug();
-    // About ten thousand silent rounds of a millisecond each.
-    ASSERT_TRUE(waitFor([&] { return !rig.sig->ofType(1).empty(); }, 40000));
-    EXPECT_EQ(rig.sig->ofType(1)[0],
-              QByteArray("Serial port data not detected for a long time, automatic disconnection!"));
-    EXPECT_EQ(rig.proc->runFlag.load(), 0);
-    rig.closedByReceiver = true;
-    QTest::qWait(200);  // any repeated report would be queued by now
-    EXPECT_EQ(rig.sig->ofType(1).size(), 1u);
+// A port that vanishes ends the link for every holder, reported once: at
+// once when the line hangs up (adapter unplugged, terminal master gone),
+// after about ten thousand silent rounds when it just falls silent and is no
+// longer listed.
+TEST(RecvSerial, VanishedPortEndsTheLinkExactlyOnce) {
+    const struct {
+        bool hangUp;
+        const char* text;
+        int withinMs;
+    } cases[] = {
+        {true, "The serial port %1 is no longer available; disconnected!", 5000},
+        {false, "Serial port data not detected for a long time, automatic disconnection!", 40000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        SerialRig rig;
+        if (c.hangUp) rig.pty.unplug();
+        ASSERT_TRUE(waitFor([&] { return !rig.sig->lost.empty(); }, c.withinMs));
+        EXPECT_EQ(rig.sig->lost[0].first, rig.link->id());
+        EXPECT_EQ(rig.sig->lost[0].second, QString(c.text).arg(QString::fromStdString(rig.pty.slave())));
+        EXPECT_FALSE(rig.link->isOpen());
+        EXPECT_TRUE(rig.sig->ofType(1).empty());
+        QTest::qWait(200);  // any repeated report would be queued by now
+        EXPECT_EQ(rig.sig->lost.size(), 1u);
+    }
 }
 
-TEST(RecvLink, BrokenHandleReportsSelectErrorOncePerInit) {
+// After the link ended, a late "resume" (the run flag the sender's serial
+// exchange restores) must not start reading the old handle again.
+TEST(RecvSerial, LateResumeAfterTheLinkEndedReadsNothing) {
+    SerialRig rig;
+    rig.link->end();
+    rig.proc->runFlag = 0;
+    rig.proc->runFlag = 1;
+    const Bytes fan = fanCF(0, 360, 10);
+    ASSERT_TRUE(rig.pty.write(fan));
+    // The bytes stay on the line for whoever reads it next: the receiver did not.
+    Bytes back(fan.size());
+    size_t got = 0;
+    ASSERT_TRUE(waitFor([&] {
+        const int n = serial_read(rig.fd, back.data() + got, int(back.size() - got));
+        if (n > 0) got += size_t(n);
+        return got == back.size();
+    }));
+    EXPECT_EQ(back, fan);
+    EXPECT_TRUE(rig.sig->spans.empty());
+}
+
+TEST(RecvLink, BrokenHandleIsReportedLostOncePerInit) {
     ensureApp();
     RecvDataProc proc;
     Signals sig(proc);
     proc.recv_Init("UDP", -1, "127.0.0.1", 2368);
     proc.start();
-    ASSERT_TRUE(waitFor([&] { return sig.ofType(1).size() == 1; }));
-    EXPECT_EQ(sig.ofType(1)[0], QByteArray("select error!"));
+    ASSERT_TRUE(waitFor([&] { return sig.lost.size() == 1; }));
+    EXPECT_EQ(sig.lost[0].second, QString("select error!"));
     QTest::qWait(200);  // a loop re-entered at once would have repeated it many times
-    EXPECT_EQ(sig.ofType(1).size(), 1u);
+    EXPECT_EQ(sig.lost.size(), 1u);
     proc.recv_Init("UDP", -1, "127.0.0.1", 2368);  // a new link is tried again
-    ASSERT_TRUE(waitFor([&] { return sig.ofType(1).size() == 2; }));
+    ASSERT_TRUE(waitFor([&] { return sig.lost.size() == 2; }));
+    EXPECT_NE(sig.lost[1].first, sig.lost[0].first);
 }
 
+// The conversion runs off the caller's thread behind the wait dialog; its
+// image stays valid after the signal.
 TEST(RecvZoneCmd, ConvertRequestHandsOutAnImageThatOutlivesTheCall) {
     ensureApp();
-    RecvDataProc proc;  // not started: the conversion runs in the caller's thread
+    RecvDataProc proc;  // not started: conversions need no link
+    Signals sig(proc);
     std::vector<std::pair<ZoneDef*, QString>> images;
     QObject::connect(&proc, &RecvDataProc::sig_ZoneDef,
                      [&](ZoneDef* def, QString type) { images.emplace_back(def, type); });
@@ -237,7 +278,9 @@ TEST(RecvZoneCmd, ConvertRequestHandsOutAnImageThatOutlivesTheCall) {
     list.entries[0].points[0] = {-300, -300};
     list.entries[0].points[1] = {900, 600};
     proc.recv_zoneCmd(4, list);
-    ASSERT_EQ(images.size(), 1u);
+    EXPECT_TRUE(images.empty());
+    ASSERT_TRUE(waitFor([&] { return images.size() == 1; }));
+    EXPECT_EQ(sig.waits, (std::vector<bool>{true, false}));
     EXPECT_EQ(images[0].second, QString("setzone"));
     ASSERT_NE(images[0].first, nullptr);
     // Read after the call returned: "PZNE", version 0x101, 0x34000 bytes.
@@ -248,6 +291,6 @@ TEST(RecvZoneCmd, ConvertRequestHandsOutAnImageThatOutlivesTheCall) {
 
     list.entries[0].points[1] = {1900, 600};
     proc.recv_zoneCmd(4, list);
-    ASSERT_EQ(images.size(), 2u);
+    ASSERT_TRUE(waitFor([&] { return images.size() == 2; }));
     EXPECT_NE(images[1].first->crc, firstCrc);  // a new image for a new list
 }

@@ -4,12 +4,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "eeprom.h"
+#include "recorder.h"
+#include "scanner_link.h"
 #include "sendcmd_support.h"
 #include "sendcmdproc.h"
 
@@ -305,6 +310,30 @@ TEST(ZoneRequests, NewZoneRequestReplacesTrackedOneAndEndMarkerRemovesIt) {
     EXPECT_EQ(h.sent.size(), 4u);
 }
 
+// A command sent while a zone transfer runs is watched beside the zone
+// request; the request keeps its re-sends.
+TEST(ZoneRequests, CommandDuringATransferLeavesTheZoneRequestTracked) {
+    Harness h;
+    h.initUdp();
+    const QByteArray piece(16, '\x03');
+    h.proc.recv_ZoneCMD(5, "192.168.1.100", 2112, 0x5A53, 200, piece.size(), piece, false);
+    h.proc.recv_S_PACK("LSRPM:0600H");
+    ASSERT_EQ(h.sent.size(), 2u);
+    const uint16_t commandSn = h.sent[1].frame.sn;
+
+    h.tickFor(1600);
+    ASSERT_EQ(h.sent.size(), 4u);
+    EXPECT_EQ(std::multiset<int>({h.sent[2].frame.sn, h.sent[3].frame.sn}),
+              std::multiset<int>({200, commandSn}));
+
+    // The command is answered; the zone request goes on being re-sent alone.
+    h.proc.recv_CmdRecv(kSign, commandSn, true);
+    h.tickFor(1600);
+    ASSERT_EQ(h.sent.size(), 5u);
+    EXPECT_EQ(h.sent[4].frame.sn, 200);
+    EXPECT_EQ(h.sent[4].frame.mode, 0x5A53);
+}
+
 TEST(ZoneRequests, RepeatRequestIsNotTracked) {
     Harness h;
     h.initUdp();
@@ -334,6 +363,39 @@ TEST(ZoneRequests, FrameLargerThanTrackedRecordIsSentUntracked) {
     ASSERT_EQ(h.sent.size(), 1u);
     EXPECT_EQ(h.sent[0].bytes.size(), 1112u);
     h.tickFor(6000);
+    EXPECT_EQ(h.sent.size(), 1u);
+}
+
+// ---------------------------------------------------------------- the end of a link
+
+// Once the link has ended (lost by the receiver, or closed by the window)
+// nothing more is written to it, nothing is re-sent and nothing reported.
+TEST(LinkEnd, EndedLinkIsNeitherWrittenNorResent) {
+    Harness h;
+    const LinkRef link = ScannerLink::borrow(5, 0, true);
+    h.proc.adoptLink(link);
+    h.initUdp();
+    QSignalSpy refused(&h.proc, &SendCmdProc::sig_respondFinish);
+    h.proc.recv_S_PACK("LSRPM:0600H");
+    ASSERT_EQ(h.sent.size(), 1u);
+
+    link->end();
+    EXPECT_FALSE(h.proc.hasOpenLink());
+    h.tickFor(6000);
+    h.proc.recv_S_PACK("LSRPM:0900H");
+    EXPECT_EQ(h.sent.size(), 1u);
+    EXPECT_EQ(refused.count(), 0);
+}
+
+// A request still queued from an earlier link names a descriptor that is not
+// this link's: it is not sent (the number may belong to something else now).
+TEST(LinkEnd, RequestNamingAnotherLinksDescriptorIsDropped) {
+    Harness h;
+    h.initUdp();
+    const QByteArray payload(32, '\0');
+    h.proc.recv_ZoneCMD(7, "192.168.1.100", 2112, 0x4B41, 77, 32, payload, true);
+    EXPECT_TRUE(h.sent.empty());
+    h.proc.recv_ZoneCMD(5, "192.168.1.100", 2112, 0x4B41, 78, 32, payload, true);
     EXPECT_EQ(h.sent.size(), 1u);
 }
 
@@ -502,6 +564,24 @@ TEST(UartInit, BlockRequestRepeatsTheInitialRead) {
     h.proc.recv_GS_PACK("xxxxxx");
     EXPECT_EQ(h.scanner->written, (std::vector<std::string>{"LUUIDH", "LTYPEH", "LXVERH"}));
     EXPECT_EQ(dataEvents(data).back().first, 5);
+}
+
+// What the scanner answers on a plain-text link reaches the raw recording like
+// every other byte read from it.
+TEST(UartExchange, AnswersGoToTheRawRecording) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    Recorder& recorder = Recorder::instance();
+    ASSERT_TRUE(recorder.start(dir.path(), "info", "point", "data", 1).isEmpty());
+    Harness h;
+    answerIdentity(*h.scanner, "TQX70K3");
+    h.proc.recv_Init("UART", 9, "", 460800);
+    recorder.stop();
+
+    QFile dump(dir.filePath("data0.dump"));
+    ASSERT_TRUE(dump.open(QIODevice::ReadOnly));
+    EXPECT_EQ(dump.readAll(), QByteArray("PRODUCT SN:A1B2-C3D4_E5F6G7H8I9J\r\nTYPE ID:TQX70K3\r\n"
+                                         "MOTOR VERSION:V1.2.3\r\n"));
 }
 
 TEST(UartExchange, SilentScannerIsAskedFiveTimesThenReported) {

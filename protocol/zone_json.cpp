@@ -1,12 +1,7 @@
-#include "zones_json.h"
+#include "zone_json.h"
 
 #include <cmath>
-#include <cstdint>
 #include <nlohmann/json.hpp>
-
-#include "zone_image.h"
-
-namespace cli {
 
 namespace {
 
@@ -15,7 +10,8 @@ using nlohmann::json;
 const char* const kShapeNames[] = {"", "polygon", "rectangle", "ellipse", "sector", "filter"};
 const char* const kKindNames[] = {"observation", "warning", "alarm"};
 
-// Whole numbers print as integers so the output reads like the input.
+// Whole numbers print as integers so the output reads like the input; the
+// rest print in the shortest form that reads back as the same double.
 nlohmann::ordered_json number(double v) {
     if (std::isfinite(v) && v == std::floor(v) && std::fabs(v) < 9e15) return static_cast<int64_t>(v);
     return v;
@@ -65,46 +61,48 @@ bool parseEntry(const json& j, int index, ZoneEntry& e, std::string& error) {
 
 }  // namespace
 
-std::string zone_list_json(const zones& z) {
-    // One entry per line, keys in the order of the input form.
-    std::string out = "{\"zones\": [";
-    for (int i = 0; i < z.count; ++i) {
-        const ZoneEntry& e = z.entries[i];
-        nlohmann::ordered_json pts = nlohmann::ordered_json::array();
-        for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
-            pts.push_back({number(e.points[p].first), number(e.points[p].second)});
-        nlohmann::ordered_json entry;
-        entry["shape"] = kShapeNames[e.type];
-        entry["zone"] = e.zoneId;
-        entry["kind"] = kKindNames[e.kind];
-        entry["points"] = std::move(pts);
-        out += (i ? ",\n  " : "\n  ") + entry.dump();
-    }
-    out += z.count ? "\n]}" : "]}";
-    return out;
+const char* zone_shape_name(int type) {
+    return type >= 1 && type <= 5 ? kShapeNames[type] : "unknown";
 }
 
-ZoneListParse parse_zone_list(const std::string& text, zones& list, std::string& error) {
+const char* zone_kind_name(int kind) {
+    return kind >= 0 && kind <= 2 ? kKindNames[kind] : "unknown";
+}
+
+bool zones_from_json(const std::string& text, zones& out, std::string& error) {
+    out = zones{};
     const json doc = json::parse(text, nullptr, false);
-    if (doc.is_discarded()) return error = "not valid JSON", ZoneListParse::Malformed;
+    if (doc.is_discarded()) return error = "not valid JSON", false;
     const json* entries = &doc;
     if (doc.is_object() && doc.contains("zones")) entries = &doc["zones"];
-    if (!entries->is_array()) return error = "expected {\"zones\": [...]}", ZoneListParse::Malformed;
-    if (entries->size() > size_t(kMaxZoneEntries))
-        return error = "more than 64 entries", ZoneListParse::Malformed;
-
-    list = zones{};
+    if (!entries->is_array()) return error = "expected {\"zones\": [...]}", false;
+    if (entries->size() > size_t(kMaxZoneEntries)) return error = "more than 64 entries", false;
     for (size_t i = 0; i < entries->size(); ++i) {
-        ZoneEntry& e = list.entries[i];
-        if (!parseEntry((*entries)[i], int(i), e, error)) return ZoneListParse::Malformed;
-        const ZoneEntryCheck check = validate_zone_entry(e, 0);
-        if (check != ZoneEntryCheck::Ok) {
-            error = "entry " + std::to_string(i) + ": " + zone_entry_check_text(check, 0, e.zoneId);
-            return ZoneListParse::Refused;
+        if (!parseEntry((*entries)[i], int(i), out.entries[i], error)) {
+            out.entries[i] = ZoneEntry{};
+            return false;
         }
-        list.count = int(i) + 1;
+        out.count = int(i) + 1;
     }
-    return ZoneListParse::Ok;
+    return true;
 }
 
-}  // namespace cli
+std::string zone_entry_to_json(const ZoneEntry& e) {
+    nlohmann::ordered_json pts = nlohmann::ordered_json::array();
+    for (int p = 0; p < e.pointCount && p < kMaxZonePoints; ++p)
+        pts.push_back({number(e.points[p].first), number(e.points[p].second)});
+    nlohmann::ordered_json entry;
+    entry["shape"] = zone_shape_name(e.type);
+    entry["zone"] = e.zoneId;
+    entry["kind"] = zone_kind_name(e.kind);
+    entry["points"] = std::move(pts);
+    return entry.dump();
+}
+
+std::string zones_to_json(const zones& z) {
+    std::string out = "{\"zones\": [";
+    for (int i = 0; i < z.count && i < kMaxZoneEntries; ++i)
+        out += (i ? ",\n  " : "\n  ") + zone_entry_to_json(z.entries[i]);
+    out += z.count > 0 ? "\n]}" : "]}";
+    return out;
+}
