@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <cstdio>
 
+#include "connect_option.h"
 #include "mainpage.h"
 #include "window_options.h"
 
@@ -37,6 +39,11 @@ int main(int argc, char** argv) {
     }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("vantrel"));
+    const ConnectOption startLink = parseConnectOption(QApplication::arguments());
+    if (!startLink.error.isEmpty()) {
+        std::fprintf(stderr, "vantrel: %s\n", qPrintable(startLink.error));
+        return 2;
+    }
 
     MainPage window;
     // Without a window manager (a bare X server) "maximised" means nothing:
@@ -48,6 +55,12 @@ int main(int argc, char** argv) {
     if (!applyWindowOptions(app, window, &error)) {
         std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
         return 2;
+    }
+    if (startLink.given) {
+        // Once the event loop runs, as if the operator had asked for this link.
+        QTimer::singleShot(0, &window, [&window, &startLink] {
+            window.recv_start(startLink.type, startLink.address, startLink.portOrBaud, startLink.localPort);
+        });
     }
     const QString recording = recordingArgument(QCoreApplication::arguments());
     if (!recording.isEmpty()) window.startPlayback(recording, true);

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli_common.h"
+#include "cmd_zones.h"
 #include "param_file.h"
 #include "recvdataproc.h"
 #include "session.h"
@@ -27,6 +28,8 @@ void zonesUsage(FILE* out) {
         "usage: vantrel-cli zones encode [--mirror] [--reference] ZONES.json OUT\n"
         "       vantrel-cli zones decode [--mirror] IN\n"
         "       vantrel-cli zones read|write LINK FILE.json\n"
+        "       vantrel-cli zones write --verify LINK FILE.json\n"
+        "       vantrel-cli zones diff [--mirror] A B\n"
         "\n"
         "encode  converts a zone list into the scanner's 212992-byte zone image and writes\n"
         "        it to OUT; an OUT ending in \".lidar\" becomes a parameter file with a\n"
@@ -35,6 +38,12 @@ void zonesUsage(FILE* out) {
         "decode  prints the zone list held by IN (a raw zone image or a .lidar file).\n"
         "read    reads the scanner's zones and writes them to FILE.json (progress on stderr).\n"
         "write   writes the zone list of FILE.json to the scanner (progress on stderr).\n"
+        "        --verify reads the image back and compares it byte for byte with what was\n"
+        "        written (shape records and tables); a difference names the zone, exit 1.\n"
+        "diff    compares two zone sets, each a zone JSON, a .lidar file, a raw zone image or\n"
+        "        a LINK; prints per zone and kind the shapes only in A, only in B and changed\n"
+        "        (as the scanner stores them); exit 0 when equal, 1 when not. A zone list\n"
+        "        compared with a LINK mirrors as that scanner turns.\n"
         "        LINK: udp://IP:PORT[?local=PORT] | tcp://IP:PORT | uart:///dev/PATH?baud=N |\n"
         "              vpc:///dev/PATH[?baud=N]; read and write mirror as the scanner's model turns.\n"
         "--mirror  the scanner turns the other way: lateral values change sign on the way\n"
@@ -142,11 +151,13 @@ int runZones(const std::vector<std::string>& args) {
         return ExitUsage;
     }
     const std::string& verb = args[0];
-    bool mirror = false, reference = false;
+    bool mirror = false, reference = false, verify = false;
     std::vector<std::string> operands;
     for (size_t i = 1; i < args.size(); ++i) {
         if (args[i] == "--mirror")
             mirror = true;
+        else if (args[i] == "--verify" && verb == "write")
+            verify = true;
         else if (args[i] == "--reference" && verb == "encode")
             reference = true;
         else if (args[i].size() > 1 && args[i][0] == '-')
@@ -158,8 +169,11 @@ int runZones(const std::vector<std::string>& args) {
         return encode(operands[0], operands[1], mirror,
                       reference ? ZoneRasteriser::Reference : ZoneRasteriser::Fast);
     if (verb == "decode" && operands.size() == 1) return decode(operands[0], mirror);
+    if (verb == "write" && verify && operands.size() == 2 && !mirror)
+        return writeZonesVerified(operands[0], operands[1]);
     if ((verb == "read" || verb == "write") && operands.size() == 2 && !mirror)
         return liveZones(verb == "write", operands[0], operands[1]);
+    if (verb == "diff" && operands.size() == 2) return diffZones(operands[0], operands[1], mirror);
     zonesUsage(stderr);
     return ExitUsage;
 }

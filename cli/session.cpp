@@ -236,6 +236,7 @@ void Session::applyBlock(const QByteArray& data) {
     // Direction: fixed by the model table where the model has one, else the block's flag.
     const std::string dir = model_property(model(), "direction");
     const int direction = (dir == "0" || dir == "1") ? (dir == "1") : (m_block.ccw != 0);
+    m_direction = direction;
     if (m_receiver) {
         m_receiver->setDirection(direction);
         m_receiver->runFlag = 1;

@@ -68,6 +68,9 @@ public:
     int localPort() const { return m_localPort; }
     // Model name of the block's type identifier, as the model table knows it.
     std::string model() const;
+    // The zone mirroring flag the receiver was given (0 or 1), from the model
+    // table or the block.
+    int direction() const { return m_direction; }
 
     RecvDataProc* receiver() const { return m_receiver.get(); }
     // The link vanished; lostReason() says how (the receiver's text).
@@ -108,6 +111,7 @@ private:
     bool m_lost = false;
     std::string m_lostReason;
     bool m_closed = true;
+    int m_direction = 0;
 };
 
 // Parses `linkArg`, opens the session and, when `needBlock`, waits for the

@@ -1,3 +1,15 @@
+# Sanitized builds: the leak checker's and the thread checker's suppressions for
+# Qt's internals, linked into TARGET so they apply however it is started.
+function(vantrel_sanitizer_defaults target)
+  if(VANTREL_SANITIZE MATCHES "address")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common/lsan_suppressions.cpp)
+  endif()
+  if(VANTREL_SANITIZE MATCHES "thread")
+    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common/tsan_options.cpp)
+    target_compile_definitions(${target} PRIVATE VANTREL_TSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/tsan.supp")
+  endif()
+endfunction()
+
 include(GoogleTest)
 
 # vantrel_add_gtest(<target> LABEL <unit|net|gui> SOURCES ... LIBS ...)
@@ -19,13 +31,7 @@ function(vantrel_add_gtest target)
   # One environment entry only: gtest_discover_tests flattens a list here,
   # so anything else a test needs arrives as a compile definition.
   target_compile_definitions(${target} PRIVATE VANTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
-  if(VANTREL_SANITIZE MATCHES "address")
-    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common/lsan_suppressions.cpp)
-  endif()
-  if(VANTREL_SANITIZE MATCHES "thread")
-    target_sources(${target} PRIVATE ${PROJECT_SOURCE_DIR}/tests/common/tsan_options.cpp)
-    target_compile_definitions(${target} PRIVATE VANTREL_TSAN_SUPPRESSIONS="${PROJECT_SOURCE_DIR}/tests/tsan.supp")
-  endif()
+  vantrel_sanitizer_defaults(${target})
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
     PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)

@@ -7,13 +7,13 @@
 #include <string>
 
 #include "fuzz_entry.h"
-#include "link.h"
+#include "link_address.h"
 
 VANTREL_FUZZ_TARGET(cli_link) {
     const std::string text(reinterpret_cast<const char*>(data), size);
-    cli::LinkAddress link;
+    LinkAddress link;
     std::string error;
-    const bool ok = cli::parseLink(text, link, error);
+    const bool ok = parseLink(text, link, error);
     FUZZ_CHECK(ok == error.empty());
     if (!ok) return 0;
 
@@ -28,8 +28,8 @@ VANTREL_FUZZ_TARGET(cli_link) {
         FUZZ_CHECK(link.baud >= 50 && link.baud <= 20000000);
     }
 
-    cli::LinkAddress again;
-    FUZZ_CHECK(cli::parseLink(cli::linkText(link), again, error));
+    LinkAddress again;
+    FUZZ_CHECK(parseLink(linkText(link), again, error));
     FUZZ_CHECK(again.type == link.type && again.address == link.address);
     FUZZ_CHECK(again.port == link.port && again.baud == link.baud);
     return 0;

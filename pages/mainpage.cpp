@@ -12,6 +12,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include "bpointitem.h"
 #include "dialog_reminder.h"
 #include "dialog_waitsignal.h"
 #include "dialog_waitsignal2.h"
@@ -140,8 +141,7 @@ void MainPage::registerTypes() {
     qRegisterMetaType<EEpromV101>("EEpromV101");
     qRegisterMetaType<range>("range");
     qRegisterMetaType<int*>("int*");
-    // "Point*" and "BPointItemList" belong to the zone shape items and are
-    // registered where those types are defined.
+    registerShapeMetaTypes();  // "Point*", "BPointItemList"
 }
 
 void MainPage::loadLanguageSetting() {
@@ -347,6 +347,7 @@ void MainPage::recv_offsetAngle(int angle) {
 
 void MainPage::recv_resetSpan() {
     m_receiver->resetCalibration();
+    m_pageLidar->resetSpan();
 }
 
 void MainPage::recv_ZoneDef(ZoneDef* def, QString type) {
@@ -361,6 +362,7 @@ void MainPage::recv_UploadZone(ZoneDef* zoneDef) {
 }
 
 void MainPage::recv_zoneData(zones data) {
+    m_readZones = std::make_unique<zones>(data);
     emit sig_zonearg(data);
 }
 

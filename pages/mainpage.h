@@ -51,6 +51,7 @@ class Page_lidar;
 class Page_Main;
 class RecvDataProc;
 class SendCmdProc;
+class ZoneWriteCheck;
 
 namespace Ui {
 class MainPage;
@@ -138,6 +139,11 @@ public:
     // separator. Serial records hold back the hardware faults while a zone
     // operation or spin-up runs (serialZoneFlag).
     static QString faultText(quint32 word, bool uartRecord, bool serialZoneFlag);
+    // States of the point-cloud page's five I/O indicators (bits 0x10, 8, 4,
+    // 2, 1 = device health, obscured, observation, warning, alarm) from the
+    // fault word of a device state record.
+    static QVector<int> ioStates(quint32 word, bool uartRecord);
+    ZoneWriteCheck* zoneWriteCheck() const { return m_zoneCheck; }
 
     // Every operator message passes here: the hook when set, else a modal
     // warning box with a single OK button. title is "warm" or "error" (translated).
@@ -285,7 +291,8 @@ private:
     RecvDataProc* m_receiver = nullptr;
     SendCmdProc* m_sender = nullptr;  // lives on m_threads[0], deleted there
     HeartBeatProc* m_heartbeat = nullptr;
-    PlaybackProc* m_playback = nullptr;  // lives on m_threads[1], deleted there
+    ZoneWriteCheck* m_zoneCheck = nullptr;  // reads a zone write back and compares
+    PlaybackProc* m_playback = nullptr;     // lives on m_threads[1], deleted there
 
     // ---- playback
     QPointer<Dialog_Playback> m_playbackDialog;
@@ -318,6 +325,8 @@ private:
     bool m_isPlayback = false;
     QString m_lastRefused;
     std::unique_ptr<ZoneDef> m_exportImage;
+    std::unique_ptr<zones> m_readZones;  // the last zones read from the scanner
+    void connectZoneCheck();
 
     // ---- rights and audit trail (mainpage_rights.cpp)
     void setupRights();

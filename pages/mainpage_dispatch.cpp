@@ -19,6 +19,7 @@
 #include "sendcmdproc.h"
 #include "settings.h"
 #include "transport.h"
+#include "zone_write_check.h"
 
 using namespace mainpage;
 
@@ -88,14 +89,24 @@ void MainPage::recv_data(int type, QByteArray data) {
             handleParamBlock(data);
             break;
         case 6:
-            if (decimal(data) != 1) showMessage(tr("error"), tr("read zone failed"));
-            // The zone pages take the list from recv_zoneData.
+            if (decimal(data) != 1) {
+                showMessage(tr("error"), tr("read zone failed"));
+                m_zoneCheck->readFailed();
+            } else if (m_readZones) {
+                m_pageLidar->loadZones(*m_readZones);
+            }
             break;
         case 7:
             if (decimal(data) > 0) {
-                // The zone pages already hold what was written.
+                // An image kept for export shows the zones as they were before.
+                m_exportImage.reset();
                 finishZoneImport(true);
+                // Reading the zones back reloads the pages and lets the
+                // written image be checked against what the scanner keeps.
+                m_zoneCheck->writeFinished(true);
+                reloadZonePages();
             } else {
+                m_zoneCheck->writeFinished(false);
                 showMessage(tr("error"), tr("write zone failed"));
                 recv_wait(false);
                 finishZoneImport(false);
@@ -198,6 +209,18 @@ void MainPage::handleDeviceState(const QByteArray& data) {
     int zoneState = recordInt(data, uart ? 13 : 48, -1);
     if (!zonesSupported()) zoneState = -1;
     m_pageLidar->setDeviceState(faultText(word, uart, m_serialZoneFlag), zoneState);
+    m_pageLidar->setIoStates(ioStates(word, uart));
+}
+
+QVector<int> MainPage::ioStates(quint32 word, bool uartRecord) {
+    enum { Off = 0, Green = 1, Blue = 2, Yellow = 3, Red = 4 };
+    const quint32 alarm = uartRecord ? 0x40000 : 0x4000;
+    const quint32 warning = uartRecord ? 0x20000 : 0x2000;
+    const quint32 observe = uartRecord ? 0x10000 : 0x1000;
+    const quint32 obscured = uartRecord ? 0x100000 : 0x8000;
+    const quint32 hardware = uartRecord ? 0xFFF : (0x7F | 0x40000 | 0x80000);
+    return {(word & hardware) ? Red : Green, (word & obscured) ? Red : Off, (word & observe) ? Blue : Off,
+            (word & warning) ? Yellow : Off, (word & alarm) ? Red : Off};
 }
 
 void MainPage::handleParamBlock(const QByteArray& data) {
@@ -217,6 +240,9 @@ void MainPage::handleParamBlock(const QByteArray& data) {
     m_pageLidar->setConnected(true, m_linkType);
     m_stateFlags |= kBlockReceived;
     m_zonesByDevice = m_pageDev && m_pageDev->isBoxConnected();
+    // Output type: character 7 of the "LSPNP" argument; outputs per status: the output map.
+    m_pageLidar->setIoConfig((m_paramBlock.pnpBits >> 7) & 1u,
+                             QByteArray(reinterpret_cast<const char*>(m_paramBlock.outMap), 12));
     showBlockOnParamPages();
     recv_wait(false);
 
@@ -247,7 +273,11 @@ void MainPage::applyModel() {
     m_zonesByTable = !zoneValue.empty() && std::stoi(zoneValue) != 0;
     const bool zones = zonesSupported();
     m_pageLidar->setZoneControlsEnabled(zones);
-    if (zones && !(m_stateFlags & kKeepZones)) reloadZonePages();
+    // A refresh keeps the zones being edited for the block it asked for;
+    // later blocks load the scanner's zones again.
+    const bool keepZones = (m_stateFlags & kKeepZones) != 0;
+    m_stateFlags &= ~kKeepZones;
+    if (zones && !keepZones) reloadZonePages();
 
     // Models whose direction is a setting of the device read it from the block.
     static const char* const kDirectionInBlock[] = {"TQX-H600-E", "TQX-H540-E", "TQX-H540-S", "TQX-H530-S",

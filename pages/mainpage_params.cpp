@@ -53,6 +53,11 @@ void MainPage::connectParamPages() {
     // both pages without a scanner.
     connect(this, &MainPage::sig_linkChanged, this, [this](bool open) {
         if (open) return;
+        // Zones read from this scanner must not go into a file with the
+        // next scanner's parameters.
+        m_exportImage.reset();
+        // A refresh that never got its block holds nothing on the next link.
+        m_stateFlags &= ~kKeepZones;
         m_pageInfo->setConnected(false);
         m_pageConfig->setUI(false, m_linkType, QString(), false);
     });

@@ -12,6 +12,7 @@
 #include "page_main.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
+#include "zone_write_check.h"
 
 // ---------------------------------------------------------------- workers
 
@@ -71,11 +72,12 @@ void MainPage::connectWorkers() {
     connect(m_pageLidar, &Page_lidar::sig_S_PACK, m_sender, &SendCmdProc::recv_S_PACK);
     connect(m_pageLidar, &Page_lidar::sig_cmd, m_sender, &SendCmdProc::recv_cmd);
     connect(this, &MainPage::sig_zonearg, m_pageLidar, &Page_lidar::recv_zonearg);
+    connect(m_pageLidar, &Page_lidar::sig_openAdmin, this, [this] { showAdminPage(); });
     // Firmware upgrade.
     connect(this, &MainPage::sig_upgrade, m_firmware, &FirmwareUpdateProc::recv_upgrade);
     connect(m_firmware, &FirmwareUpdateProc::sig_finish, this, &MainPage::recv_upgradeFinish);
     connect(m_firmware, &FirmwareUpdateProc::sig_progress, this, &MainPage::recv_progress);
-
+    connectZoneCheck();
     connectPlayback();
 }
 
@@ -115,4 +117,17 @@ void MainPage::connectPeerPages() {
     connect(m_pageMain, &Page_Main::sig_start, this, &MainPage::recv_start);
     connect(m_pageMain, &Page_Main::sig_skipFunc, this, &MainPage::recv_skipFunc);
     connect(m_pageMain, &Page_Main::sig_wait, this, [this](int state) { recv_wait(state != 0); });
+}
+
+// ================================================================ verified zone writes
+
+void MainPage::connectZoneCheck() {
+    m_zoneCheck = new ZoneWriteCheck(this);
+    // The pieces on their way to the sender are what the scanner is given.
+    connect(m_receiver, &RecvDataProc::sig_ZoneCMD, m_zoneCheck, &ZoneWriteCheck::recv_ZoneCMD);
+    connect(m_receiver, &RecvDataProc::sig_zoneImage, m_zoneCheck, &ZoneWriteCheck::imageRead);
+    connect(m_zoneCheck, &ZoneWriteCheck::sig_result, this,
+            [this](bool verified, QString text) { showMessage(verified ? tr("warm") : tr("error"), text); });
+    // A check never carries over to another link or scanner.
+    connect(this, &MainPage::sig_linkChanged, m_zoneCheck, [this] { m_zoneCheck->cancel(); });
 }

@@ -2,7 +2,6 @@
 
 #include <QCoreApplication>
 #include <QEvent>
-#include <QFileInfo>
 #include <exception>
 
 #include "model_table.h"
@@ -274,13 +273,11 @@ void Page_Config::on_pb_upgrade_clicked() {
     bool ok = false;
     const int port = ui->cb_upgradearg2->currentText().toInt(&ok);
     const QString path = ui->le_upgradePath->text();
-    // An upgrade started without a target or an image could only fail on the device.
+    // Without a target there is nothing to upgrade. A missing or damaged
+    // image is the worker's to refuse, with its own reason, before anything
+    // reaches the scanner.
     if (name.isEmpty() || !ok || port <= 0) {
         error(tr("Please find and choose a device first!"));
-        return;
-    }
-    if (!QFileInfo(path).isFile()) {
-        error(tr("%1 is not exist!").arg(path));
         return;
     }
     emit sig_wait(true);

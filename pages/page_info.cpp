@@ -214,7 +214,8 @@ void Page_Info::recv_eeprom(QString type, EEpromV101 eepromv101, bool isBox) {
     m_linkType = type;
     // Showing values is not changing them: no control may send while it is filled.
     const QSignalBlocker blockFix(ui->cb_target_fix);
-    ui->lb_sn->setText(QString::fromStdString(eeprom_product_sn(b)));
+    // The serial number shows at most 16 characters of its 20-byte field.
+    ui->lb_sn->setText(QString::fromStdString(eeprom_product_sn(b).substr(0, 16)));
     ui->le_currnettime->setText(
         QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss.zzz")));
     if (type == QLatin1String("UART"))

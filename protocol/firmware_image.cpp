@@ -1,5 +1,8 @@
 #include "firmware_image.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdio>
 #include <memory>
 
@@ -53,8 +56,19 @@ std::vector<uint8_t> pack_firmware_image(const uint8_t* data, size_t size) {
 
 bool load_firmware_file(const std::string& path, std::vector<uint8_t>& bytes) {
     bytes.clear();
-    std::unique_ptr<FILE, int (*)(FILE*)> file(std::fopen(path.c_str(), "rb"), &std::fclose);
-    if (!file) return false;
+    // Opened without waiting: a named pipe nobody writes to would otherwise
+    // hold the caller at the open for ever. Reads then wait as usual, so a
+    // pipe with a writer delivers its bytes, and one without reads as empty.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return false;
+    const int flags = fcntl(fd, F_GETFL);
+    std::unique_ptr<FILE, int (*)(FILE*)> file(
+        flags >= 0 && fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0 ? fdopen(fd, "rb") : nullptr,
+        &std::fclose);
+    if (!file) {
+        ::close(fd);
+        return false;
+    }
     // Read in pieces rather than trusting a size reported up front: the file
     // may be a pipe or change while we read it.
     uint8_t piece[65536];

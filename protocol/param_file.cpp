@@ -1,6 +1,8 @@
 #include "param_file.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QtGlobal>
 #include <cerrno>
@@ -87,16 +89,20 @@ bool modelNameIsText(const EEpromV101& block) {
     return true;
 }
 
-// Opens a file for reading; nullptr for a missing file or a directory
-// (fopen succeeds on a directory; it is not a parameter file).
+// Opens a file for reading; nullptr for a missing file or anything but a
+// regular file. Without a writer a named pipe would hold the caller at the
+// open, and a device such as /dev/zero never ends; neither is a parameter
+// file. Non-blocking, so that the open itself cannot wait.
 std::FILE* openForReading(const std::string& path) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return nullptr;
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return nullptr;
     struct stat st;
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
         return nullptr;
     }
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) ::close(fd);
     return f;
 }
 

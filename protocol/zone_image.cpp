@@ -314,3 +314,9 @@ std::vector<uint8_t> zone_write_request(uint32_t offset, uint16_t length, const 
     if (data && dataLen) std::memcpy(&body[12], data, std::min(dataLen, kZonePieceSize));
     return body;
 }
+
+// ============================================================ one entry as stored
+
+std::vector<int32_t> zone_entry_device_values(const ZoneEntry& entry, bool mirror) {
+    return deviceValues(entry, mirror ? -1 : 1);
+}

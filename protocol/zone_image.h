@@ -103,3 +103,9 @@ std::vector<uint8_t> zone_read_request(uint32_t offset, uint32_t length);
 // bytes (the first dataLen taken from `data`, at most 512, the rest zero).
 std::vector<uint8_t> zone_write_request(uint32_t offset, uint16_t length, const uint8_t* data,
                                         size_t dataLen);
+
+// ---- one entry as the scanner stores it
+
+// The int32 values of the entry's record in device axes (x forward,
+// y = s * lateral), exactly as the image holds them.
+std::vector<int32_t> zone_entry_device_values(const ZoneEntry& entry, bool mirror);

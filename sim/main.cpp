@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
     const QCommandLineOption refuse("refuse", "Answer every set command with NG.");
     const QCommandLineOption mute("mute", "Never answer commands.");
     const QCommandLineOption zoneFault(
-        "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error.", "KIND");
+        "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error corrupt-store.",
+        "KIND");
     const QCommandLineOption firmwareOut("firmware-out",
                                          "Write each firmware image received by an upgrade to FILE.", "FILE");
     const QCommandLineOption upgradeFault(

@@ -124,6 +124,7 @@ QByteArray ZoneStore::handleWrite(const QByteArray& body) {
                 m_image = m_staging;
                 m_valid = true;
                 m_erased = false;
+                if (m_fault == ZoneFault::CorruptStore) corruptStoredImage();
             }
         }
     } else {
@@ -146,6 +147,20 @@ QByteArray ZoneStore::handleWrite(const QByteArray& body) {
     putU32(reply, result);
     if (result != ResultOk) reply.append(text).append('\0');
     return reply;
+}
+
+void ZoneStore::corruptStoredImage() {
+    // The first zone that holds shapes (zone 0 when none does) loses one bit
+    // in the first used byte of its direction table.
+    auto* def = reinterpret_cast<ZoneDef*>(m_image.data());
+    int zone = 0;
+    while (zone < kZoneCount && def->records[zone][0] == 0) ++zone;
+    if (zone == kZoneCount) zone = 0;
+    uint8_t* table = def->tables[zone];
+    size_t at = 0;
+    while (at + 1 < kZoneTableUsed && table[at] == 0) ++at;
+    table[at] ^= 0x01;
+    def->crc = zonedef_crc(*def);
 }
 
 QByteArray ZoneStore::image() const {
@@ -186,7 +201,8 @@ ZoneFault ZoneStore::parseFault(const QString& text, bool* ok) {
                   {"wrong-size", ZoneFault::WrongSize},
                   {"short-piece", ZoneFault::ShortPiece},
                   {"bad-crc", ZoneFault::BadCrc},
-                  {"error", ZoneFault::ErrorResult}};
+                  {"error", ZoneFault::ErrorResult},
+                  {"corrupt-store", ZoneFault::CorruptStore}};
     for (const auto& n : kNames)
         if (text == QLatin1String(n.name)) {
             if (ok) *ok = true;

@@ -18,6 +18,10 @@ enum class ZoneFault {
     ShortPiece,   // pieces carry 511 bytes
     BadCrc,       // the size answer announces a wrong CRC
     ErrorResult,  // reads answer "no usable image", writes answer result 5 "flash busy"
+    // Every request is answered with success, but the stored image has one
+    // table byte changed (and a header CRC that matches it), as a scanner with
+    // a failing flash would keep it: only a comparison with what was written finds it.
+    CorruptStore,
 };
 
 class ZoneStore {
@@ -36,7 +40,7 @@ public:
     bool load(const QString& path);  // persisted state (raw image file)
     bool save(const QString& path) const;
     void setFault(ZoneFault fault);
-    // "none", "wrong-size", "short-piece", "bad-crc" or "error".
+    // "none", "wrong-size", "short-piece", "bad-crc", "error" or "corrupt-store".
     static ZoneFault parseFault(const QString& text, bool* ok);
 
     // Result codes of write replies.
@@ -54,6 +58,7 @@ public:
 private:
     QByteArray handleRead(const QByteArray& body) const;
     QByteArray handleWrite(const QByteArray& body);
+    void corruptStoredImage();
 
     QByteArray m_image;
     bool m_valid = true;  // false from an erase until a reload that checks out

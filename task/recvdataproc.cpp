@@ -454,6 +454,9 @@ void RecvDataProc::handleZoneReply(int kind, Loop& loop, size_t len, size_t& con
 
     loop.activeZoneOp = ZoneOpNone;
     const QByteArray result = QByteArray::number(r);
+    if (isRead && r == 1)
+        emit sig_zoneImage(
+            QByteArray(reinterpret_cast<const char*>(zoneWorker->zoneDef()), int(sizeof(ZoneDef))));
     if (loop.serial()) {
         sendRestart(loop, isRead);
         if (isRead && r == 1) emit sig_zoneData(zoneWorker->getZones());
@@ -673,6 +676,8 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
                 Qt::DirectConnection);
         connect(tcpWorker, &RecvTCPProc::sig_ZoneDef, this, &RecvDataProc::sig_ZoneDef, Qt::DirectConnection);
         connect(tcpWorker, &RecvTCPProc::sig_zoneImageCrc, this, &RecvDataProc::sig_zoneImageCrc,
+                Qt::DirectConnection);
+        connect(tcpWorker, &RecvTCPProc::sig_zoneImage, this, &RecvDataProc::sig_zoneImage,
                 Qt::DirectConnection);
         tcpWorker->moveToThread(tcpThread);
         connect(tcpThread, &QThread::started, tcpWorker, &RecvTCPProc::recv_data);

@@ -100,6 +100,8 @@ signals:
     // zone operation, 12 reply payload or text line.
     void sig_data(int type, QByteArray data);
     void sig_zoneData(zones data);
+    // The whole image of a successful zone read (212992 bytes), before its type 6 result.
+    void sig_zoneImage(QByteArray image);
     void sig_progress(int rate, QString title, QString info);
     // Header CRC of the zone image after a transfer that went well (6 read, 7 write).
     void sig_zoneImageCrc(int type, quint32 crc);

@@ -103,6 +103,9 @@ void RecvTCPProc::recv_data() {
                     consumed = size_t(at);
                     if (r < -2 || r > 0) {
                         activeZoneOp = ZoneOpNone;
+                        if (isRead && r == 1)
+                            emit sig_zoneImage(QByteArray(
+                                reinterpret_cast<const char*>(zoneWorker->zoneDef()), int(sizeof(ZoneDef))));
                         if (isRead && r == 1) emit sig_zoneData(zoneWorker->getZones());
                         restart();
                         emit sig_data(isRead ? 6 : 7, QByteArray::number(r));

@@ -51,6 +51,7 @@ signals:
     void sig_progress(int rate, QString title, QString info);
     void sig_zoneImageCrc(int type, quint32 crc);
     void sig_zoneData(zones data);
+    void sig_zoneImage(QByteArray image);
     void sig_ZoneDef(ZoneDef* def, QString type);
     void sig_end();
 

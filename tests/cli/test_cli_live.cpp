@@ -37,9 +37,10 @@ using testsupport::ensureApp;
 
 // One simulated UDP scanner at 127.0.0.2:port; each test uses its own port.
 struct SimScanner {
-    explicit SimScanner(quint16 port, bool mute = false) {
+    explicit SimScanner(quint16 port, bool mute = false, const QString& zoneFault = QString()) {
         ensureApp();
         sim::SimOptions o;
+        o.zoneFault = zoneFault;
         o.udpAddress = QStringLiteral("127.0.0.2");
         o.udpPort = port;
         o.serialNumber = QStringLiteral("VTCLI0042");
@@ -347,6 +348,88 @@ TEST(CliZones, MutedScannerEndsWithExit4AndWritesNoFile) {
     const CliRun r = runCli({"zones", "read", udpLink(17108, 17208), tmp.path() + "/z.json"}, 20000);
     EXPECT_EQ(r.exitCode, 4);
     EXPECT_FALSE(QFile::exists(tmp.path() + "/z.json"));
+}
+
+// ---------------------------------------------------------------- verified writes and diff
+
+namespace {
+
+QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
+    const QString path = dir.path() + "/" + name;
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly)) f.write(text);
+    return path;
+}
+
+const QByteArray kZonesA = R"({"zones": [
+    {"shape": "rectangle", "zone": 3, "kind": "alarm", "points": [[100, -2000], [3000, 2000]]},
+    {"shape": "polygon", "zone": 3, "kind": "warning", "points": [[0, 500], [1500, 2500], [-1500, 2500]]},
+    {"shape": "sector", "zone": 15, "kind": "observation", "points": [[300, 3300], [4000, 213]]}
+]})";
+// The sector first, the rectangle's top moved, the polygon gone, an ellipse added.
+const QByteArray kZonesB = R"({"zones": [
+    {"shape": "sector", "zone": 15, "kind": "observation", "points": [[300, 3300], [4000, 213]]},
+    {"shape": "rectangle", "zone": 3, "kind": "alarm", "points": [[100, -2000], [3500, 2000]]},
+    {"shape": "ellipse", "zone": 5, "kind": "warning", "points": [[0, 1000], [800, 600]]}
+]})";
+const QStringList kDiffAB = {
+    "zone 3 warning: only in A: polygon [[0,500],[1500,2500],[-1500,2500]]",
+    "zone 3 alarm: changed: rectangle [[100,-2000],[3000,2000]] -> [[100,-2000],[3500,2000]]",
+    "zone 5 warning: only in B: ellipse [[0,1000],[800,600]]",
+    "3 differences",
+};
+
+}  // namespace
+
+TEST(CliZones, WriteVerifyPassesAndFailsLoudlyWhenTheScannerCorruptsItsCopy) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner good(17111);
+    SimScanner bad(17112, false, QStringLiteral("corrupt-store"));
+    ASSERT_TRUE(good.started && bad.started) << good.startError.toStdString() << bad.startError.toStdString();
+    QTemporaryDir tmp;
+    const QString in = writeText(tmp, "a.json", kZonesA);
+
+    const CliRun ok = runCli({"zones", "write", "--verify", udpLink(17111, 17211), in}, 60000);
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression("^Zones written and verified \\(CRC 0x[0-9A-F]{8}\\)\n$").match(ok.out).hasMatch())
+        << ok.out.toStdString();
+
+    const CliRun failed = runCli({"zones", "write", "--verify", udpLink(17112, 17212), in}, 60000);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.isEmpty());
+    EXPECT_TRUE(failed.err.contains(
+        "vantrel-cli zones: verify failed: zone 3 read back differs from what was written"))
+        << failed.err.toStdString();
+}
+
+TEST(CliZones, DiffFindsExactlyTheEntriesChanged) {
+    QTemporaryDir tmp;
+    const QString a = writeText(tmp, "a.json", kZonesA), b = writeText(tmp, "b.json", kZonesB);
+    const CliRun ab = runCli({"zones", "diff", a, b});
+    EXPECT_EQ(ab.exitCode, 1) << ab.err.toStdString();
+    EXPECT_EQ(ab.out.split('\n', Qt::SkipEmptyParts), kDiffAB);
+
+    // The same list as JSON and as the image the scanner would store is equal.
+    const QString lidar = tmp.path() + "/a.lidar";
+    ASSERT_EQ(runCli({"zones", "encode", a, lidar}).exitCode, 0);
+    const CliRun same = runCli({"zones", "diff", a, lidar});
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+    EXPECT_EQ(same.out, QStringLiteral("no differences\n"));
+}
+
+TEST(CliZones, DiffAgainstALinkComparesWithWhatTheScannerHolds) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner s(17113);
+    ASSERT_TRUE(s.started) << s.startError.toStdString();
+    QTemporaryDir tmp;
+    const QString a = writeText(tmp, "a.json", kZonesA), b = writeText(tmp, "b.json", kZonesB);
+    ASSERT_EQ(runCli({"zones", "write", udpLink(17113, 17213), a}, 60000).exitCode, 0);
+    const CliRun same = runCli({"zones", "diff", a, udpLink(17113, 17213)}, 60000);
+    EXPECT_EQ(same.exitCode, 0) << same.err.toStdString();
+    const CliRun changed = runCli({"zones", "diff", udpLink(17113, 17213), b}, 60000);
+    EXPECT_EQ(changed.exitCode, 1) << changed.err.toStdString();
+    EXPECT_EQ(changed.out.split('\n', Qt::SkipEmptyParts), kDiffAB);
 }
 
 // ---------------------------------------------------------------- discovery

@@ -1,4 +1,5 @@
-// Linked into every test program of an address-sanitized build. The leak
+// Linked into every test program of an address-sanitized build (and the
+// programs the tests start). The leak
 // checker asks for these before main, however the test is started.
 //
 // Qt's offscreen platform plugin (the platform of the widget tests) never

@@ -16,6 +16,7 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <cstring>
 #include <vector>
@@ -189,6 +190,15 @@ TEST_F(MainPageParamsTest, ExportWritesTheFreshBlockAndRemembersWhere) {
     ASSERT_EQ(withZones.size(), 8 + int(sizeof(ZoneDef)) + 160);
     EXPECT_EQ(withZones.left(4), "zone");
     EXPECT_EQ(withZones.mid(8 + int(sizeof(ZoneDef)), 4), "v101");
+
+    // Those zones are this scanner's: the export of whatever is connected
+    // next carries its block alone.
+    page.recv_data(8, QByteArray());
+    ASSERT_TRUE(connectAndLogIn(page, QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41562, 41682));
+    m_chosen = m_dir.filePath(QStringLiteral("next.lidar"));
+    child<QPushButton>(page.configPage(), "pb_export")->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return QFileInfo::exists(m_chosen); }, kConnectTimeoutMs));
+    EXPECT_EQ(QFileInfo(m_chosen).size(), 160);
     scanner.stop();
 }
 
@@ -236,6 +246,29 @@ TEST_F(MainPageParamsTest, ImportChangesTheScannersBlock) {
     EXPECT_EQ(now.pnpBits, 0x05u);
     EXPECT_EQ(now.outMap[2], 0x0C);
     EXPECT_EQ(now.uploadIp[0], 127);  // left as it was
+    scanner.stop();
+}
+
+// A refresh keeps the zones being edited, but only for the block it asked
+// for: the next connection (perhaps to another scanner) shows that scanner's
+// zones again.
+TEST_F(MainPageParamsTest, RefreshHoldsTheZonesForItsOwnBlockOnly) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    sim::Simulator scanner(udpScanner(41564));
+    ASSERT_TRUE(scanner.start());
+    MainPage page;
+    QSignalSpy loaded(&page, &MainPage::sig_zonearg);
+    ASSERT_TRUE(connectAndLogIn(page, QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41564, 41684));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return loaded.count() == 1; }, kConnectTimeoutMs));
+
+    QLineEdit* shownAt = child<QLineEdit>(page.infoPage(), "le_currnettime");
+    const QString before = shownAt->text();
+    child<QPushButton>(page.infoPage(), "pb_fresh")->click();
+    ASSERT_TRUE(testsupport::waitUntil([&] { return shownAt->text() != before; }, kConnectTimeoutMs));
+
+    page.recv_data(8, QByteArray());
+    ASSERT_TRUE(connectAndLogIn(page, QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), 41564, 41684));
+    ASSERT_TRUE(testsupport::waitUntil([&] { return loaded.count() == 2; }, kConnectTimeoutMs));
     scanner.stop();
 }
 

@@ -73,19 +73,24 @@ TEST_F(MainPageUpgrade, UdpUpgradeShowsProgressThenSuccess) {
 
 TEST_F(MainPageUpgrade, FailureShowsTheReasonInOneErrorBox) {
     const QString file = write(firmware_test::makeImage(512));
+    const QString missing = m_dir.filePath("missing.bin");
     struct Case {
         QString name, type, expected;
         int port;
+        QString path;
     };
     const Case cases[] = {
         {m_dir.filePath("no-such-port"), "UART",
-         "error|Firmware upgrade failed:can not open:" + m_dir.filePath("no-such-port"), 115200},
-        {"127.0.0.2", "TCP", "error|Firmware upgrade failed:", 41802},
+         "error|Firmware upgrade failed:can not open:" + m_dir.filePath("no-such-port"), 115200, file},
+        {"127.0.0.2", "TCP", "error|Firmware upgrade failed:", 41802, file},
+        // The file is read before the port is opened.
+        {m_dir.filePath("no-such-port"), "UART", "error|Firmware upgrade failed:load  file failed:" + missing,
+         115200, missing},
     };
     for (const Case& c : cases) {
         m_messages.clear();
         MainPage page;
-        page.recv_upgrade(c.name, c.port, file, c.type);
+        page.recv_upgrade(c.name, c.port, c.path, c.type);
         ASSERT_TRUE(testsupport::waitUntil([&] { return !m_messages.isEmpty(); }, 10000))
             << c.type.toStdString();
         EXPECT_EQ(m_messages, QStringList{c.expected});

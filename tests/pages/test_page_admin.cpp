@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
+#include <QGroupBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
@@ -36,6 +37,9 @@ TEST(AdminPage, ConsoleOffersFrameModesOnlyOnFramedLinks) {
     EXPECT_EQ(page.model()->headerData(0, Qt::Horizontal).toString(), "CMD");
     EXPECT_EQ(page.model()->headerData(1, Qt::Horizontal).toString(), "RETURN");
     EXPECT_TRUE(page.findChild<QTableView*>()->verticalHeader()->isHidden());
+    // The form's own texts (no catalogue loaded here).
+    EXPECT_EQ(page.findChild<QGroupBox*>("groupBox")->title(), "盒子相关");
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_exepack")->text(), "可执行文件打包");
 
     page.setLinkType("UDP");
     ASSERT_EQ(pack->count(), 2);

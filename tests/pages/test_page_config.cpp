@@ -292,21 +292,24 @@ TEST_F(PageConfigTest, FirmwareGroupPairsTargetsAndRefusesWhileConnected) {
     ASSERT_EQ(ask.count(), 1);
     EXPECT_TRUE(ask.at(0).at(0).toBool());
 
+    // No device found yet: nothing starts.
+    child<QPushButton>("pb_upgrade")->click();
+    EXPECT_EQ(upgrade.count(), 0);
+
     m_page.fillUpgradeTargets({"192.168.1.10:2111", "nonsense", "192.168.1.11:2112"});
     ASSERT_EQ(child<QComboBox>("cb_upgradearg1")->count(), 2);
     emit child<QComboBox>("cb_upgradearg1")->activated(1);
     EXPECT_EQ(child<QComboBox>("cb_upgradearg2")->currentText(), "2112");
 
-    // No image chosen: nothing starts.
-    child<QPushButton>("pb_upgrade")->click();
-    EXPECT_EQ(upgrade.count(), 0);
-    writeFile("fw.bin", QByteArray(16, '\0'));
-    child<QLineEdit>("le_upgradePath")->setText(file("fw.bin"));
+    // The image path goes as it is: a missing file is refused by the worker
+    // with its own reason, before anything is sent.
+    child<QLineEdit>("le_upgradePath")->setText(file("missing.bin"));
     child<QComboBox>("cb_upgradearg1")->setCurrentIndex(1);
     child<QPushButton>("pb_upgrade")->click();
     ASSERT_EQ(upgrade.count(), 1);
     EXPECT_EQ(upgrade.at(0).at(0).toString(), "192.168.1.11");
     EXPECT_EQ(upgrade.at(0).at(1).toInt(), 2112);
+    EXPECT_EQ(upgrade.at(0).at(2).toString(), file("missing.bin"));
     EXPECT_EQ(upgrade.at(0).at(3).toString(), "UDP");
 
     // Connected: the group closes, and the device check refuses.

@@ -1,4 +1,9 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
 
 #include "crc32.h"
 #include "firmware_image.h"
@@ -65,6 +70,21 @@ TEST(FirmwareImage, PackRoundsUpZeroPadsAndPassesTheCheck) {
         for (size_t i = 16; i < 652; ++i) ASSERT_EQ(image[i], 0) << i;
     }
     EXPECT_TRUE(pack_firmware_image(nullptr, 0).empty());
+}
+
+// A named pipe chosen as the image: without a writer it reads as empty at
+// once (the upgrade then refuses it) instead of holding the caller for ever.
+TEST(FirmwareImage, PipeWithoutWriterLoadsEmptyAtOnce) {
+    char dir[] = "/tmp/vantrel-fw-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string pipe = std::string(dir) + "/fw.bin";
+    ASSERT_EQ(mkfifo(pipe.c_str(), 0600), 0);
+    std::vector<uint8_t> bytes{1, 2, 3};
+    EXPECT_TRUE(load_firmware_file(pipe, bytes));
+    EXPECT_TRUE(bytes.empty());
+    EXPECT_FALSE(load_firmware_file(std::string(dir) + "/missing.bin", bytes));
+    std::remove(pipe.c_str());
+    rmdir(dir);
 }
 
 }  // namespace

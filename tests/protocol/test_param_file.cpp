@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -119,9 +120,16 @@ TEST_F(ParamFileTest, ShortReadsStopWithoutPartialSections) {
     EXPECT_FALSE(contents->zoneImage.has_value());
 }
 
-TEST_F(ParamFileTest, MissingFileOrDirectoryCannotBeOpened) {
-    EXPECT_FALSE(read_param_file(path("missing.lidar")).has_value());
-    EXPECT_FALSE(read_param_file(m_dir.path().toStdString()).has_value());
+// A pipe without a writer or an endless device must be refused at once, not
+// wait for ever or be read for ever.
+TEST_F(ParamFileTest, OnlyRegularFilesAreOpened) {
+    ASSERT_EQ(mkfifo(path("pipe.lidar").c_str(), 0600), 0);
+    for (const std::string& p :
+         {path("missing.lidar"), m_dir.path().toStdString(), path("pipe.lidar"), std::string("/dev/zero")}) {
+        EXPECT_FALSE(read_param_file(p).has_value()) << p;
+        ParamFileContents contents;
+        EXPECT_EQ(load_param_file(p, contents), ParamFileStatus::CannotOpen) << p;
+    }
 }
 
 TEST_F(ParamFileTest, EmptyFileHasNothing) {

@@ -1,11 +1,9 @@
-#include "link.h"
+#include "link_address.h"
 
 #include <arpa/inet.h>
 
 #include <cerrno>
 #include <cstdlib>
-
-namespace cli {
 
 namespace {
 
@@ -104,7 +102,7 @@ bool parseLink(const std::string& text, LinkAddress& out, std::string& error) {
         if (query.empty()) {
             // A plain-text UART only answers at its own rate; guessing would just look like silence.
             if (link.type == "UART") return fail(text, "uart:// needs ?baud=N", error);
-            link.baud = kDefaultVpcBaud;
+            link.baud = kLinkDefaultVpcBaud;
         } else if (!parseNumber(baud, 50, 20000000, link.baud)) {
             return fail(text, "baud must be a number 50..20000000", error);
         }
@@ -123,5 +121,3 @@ std::string linkText(const LinkAddress& link) {
     }
     return (link.type == "UART" ? "uart://" : "vpc://") + link.address + "?baud=" + std::to_string(link.baud);
 }
-
-}  // namespace cli
