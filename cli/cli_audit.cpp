@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QStandardPaths>
 
+#include "algorithmboxproc.h"
 #include "cli_common.h"
 #include "eeprom.h"
 #include "login_store.h"
@@ -32,6 +33,13 @@ AuditRecord linkAuditRecord(const LinkAddress& link, const char* operation) {
                                               : link.address + ":" + std::to_string(link.port));
     r.link = QString::fromStdString(link.type);
     r.operation = QLatin1String(operation);
+    return r;
+}
+
+AuditRecord boxAuditRecord(const std::string& box, int port, const std::string& command) {
+    AuditRecord r = box_audit_record(QString::fromStdString(box), port, QString::fromStdString(command));
+    r.program = QStringLiteral("vantrel-cli");
+    r.level = rememberedLevel();
     return r;
 }
 

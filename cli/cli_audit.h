@@ -20,6 +20,9 @@ AuditRecord linkAuditRecord(const LinkAddress& link, const char* operation);
 // automatic login grants on this computer (0 when none is remembered).
 AuditRecord sessionAuditRecord(const Session& session, const char* operation);
 
+// A record for a change made to the algorithm box at box:port.
+AuditRecord boxAuditRecord(const std::string& box, int port, const std::string& command);
+
 // Appends the record; a trail that cannot be written costs one warning line
 // on stderr for `command`, never the command's own result.
 void recordAudit(const std::string& command, const AuditRecord& record);

@@ -10,6 +10,8 @@
 #include <string>
 #include <thread>
 
+#include "address_claims.h"
+#include "box_protocol.h"
 #include "cli_common.h"
 #include "devconninfo.h"
 #include "heartbeat_parse.h"
@@ -32,6 +34,8 @@ void usage(FILE* out) {
                  "prints one JSON line per scanner when it is first heard and again whenever its\n"
                  "decoded heartbeat changes. With --serial the serial ports are probed as well, one\n"
                  "line {\"port\":...,\"baud\":...} per scanner found (baud -1: virtual serial port).\n"
+                 "A last line {\"conflicts\":[...]} names every address announced by more than one\n"
+                 "device (scanners with different serial numbers, or a scanner and an algorithm box).\n"
                  "exit status: 0 done, 1 the heartbeat group cannot be joined, 2 usage\n");
 }
 
@@ -94,6 +98,7 @@ int runDiscover(const std::vector<std::string>& args) {
     std::map<std::string, std::string> lastPrinted;  // device -> last line printed
     bool failed = false;
     std::string failure;
+    AddressClaims claims;
 
     auto heart = std::make_unique<HeartBeatProc>(kHeartbeatPort);
     QObject::connect(heart.get(), &HeartBeatProc::sig_GetLidarHeart, heart.get(), [&](DevConnInfo conn) {
@@ -101,6 +106,7 @@ int runDiscover(const std::vector<std::string>& args) {
         const size_t len = heartbeatLength(HeartbeatKind(conn.type));
         if (len == 0 || !parseHeartbeat(conn.payload, len, h)) return;
         const Json j = heartbeatJson(conn, h);
+        claims.addScanner(ipv4Text(h.scannerIp), h.serial);
         const std::string key = j["ip"].get<std::string>() + ":" + std::to_string(conn.port) + "/" + h.serial;
         const std::string line = j.dump();
         auto it = lastPrinted.find(key);
@@ -110,6 +116,9 @@ int runDiscover(const std::vector<std::string>& args) {
         std::fflush(stdout);
     });
     QObject::connect(heart.get(), &HeartBeatProc::sig_data, heart.get(), [&](int type, QByteArray info) {
+        if (type == 16)
+            claims.addBox(
+                box_status_address(reinterpret_cast<const uint8_t*>(info.constData()), size_t(info.size())));
         if (type != 1) return;
         failed = true;
         failure = info.toStdString();
@@ -143,6 +152,18 @@ int runDiscover(const std::vector<std::string>& args) {
         }
     }
     if (failed) return printError(kCommand, "cannot listen for heartbeats: " + failure), ExitFailure;
+    Json conflicts = Json::array();
+    for (const std::string& ip : claims.conflicts()) {
+        const AddressClaims::Claim* c = claims.claim(ip);
+        Json one;
+        one["ip"] = ip;
+        one["serials"] = std::vector<std::string>(c->serials.begin(), c->serials.end());
+        one["box"] = c->box;
+        conflicts.push_back(one);
+    }
+    Json last;
+    last["conflicts"] = conflicts;
+    std::printf("%s\n", last.dump().c_str());
     return ExitOk;
 }
 

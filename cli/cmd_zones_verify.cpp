@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "cli_audit.h"
 #include "cli_common.h"
 #include "cmd_zones.h"
 #include "session.h"
@@ -44,7 +45,21 @@ int writeZonesVerified(const std::string& linkArg, const std::string& path) {
         return printError(kCmd, "verify failed: the written image was not seen whole"), ExitFailure;
 
     const ZoneTransfer read = runZoneTransfer(session, false, zones{});
+    // The read that checks the write gets its own line on the trail, after the
+    // write's (already on disk), as the window records it: whether the image
+    // read back matched what was written.
+    AuditRecord readBack = sessionAuditRecord(session, audit::kZoneReadBack);
+    readBack.command = QString::fromStdString(path);
+    auto audit = [&](const char* outcome, const std::string& detail) {
+        readBack.outcome = QLatin1String(outcome);
+        readBack.detail = QString::fromStdString(detail);
+        recordAudit(kCmd, readBack);
+    };
+    const std::string writtenText = "written " + hex(written.writtenCrc.value_or(0), 8);
     if (read.end != ZoneTransfer::End::Done || read.image.size() != int(sizeof(ZoneDef))) {
+        const std::string why = read.failure.empty() ? "result " + std::to_string(read.result) : read.failure;
+        audit(read.end == ZoneTransfer::End::NoAnswer ? audit::kNoAnswer : audit::kFailed,
+              why + ", " + writtenText);
         if (read.end == ZoneTransfer::End::Interrupted || read.end == ZoneTransfer::End::Lost)
             return finishZoneTransfer(session, kCmd, false, read);
         printError(kCmd, "verify failed: reading the zones back failed" +
@@ -56,7 +71,11 @@ int writeZonesVerified(const std::string& linkArg, const std::string& path) {
     auto back = std::make_unique<ZoneDef>();
     std::memcpy(back.get(), read.image.constData(), sizeof(ZoneDef));
     ZoneImageDifference diff;
-    if (!zone_images_equal(written.sent->image(), *back, &diff)) {
+    const bool matched = zone_images_equal(written.sent->image(), *back, &diff);
+    readBack.imageCrc = back->crc;
+    readBack.readbackMatched = matched;
+    audit(audit::kSucceeded, "result " + std::to_string(read.result) + ", " + writtenText);
+    if (!matched) {
         char zone[8];
         std::snprintf(zone, sizeof zone, "%X", unsigned(diff.zone));
         printError(kCmd, std::string("verify failed: zone ") + zone +

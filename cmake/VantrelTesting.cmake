@@ -12,11 +12,13 @@ endfunction()
 
 include(GoogleTest)
 
-# vantrel_add_gtest(<target> LABEL <unit|net|gui> SOURCES ... LIBS ...)
+# vantrel_add_gtest(<target> LABEL <unit|net|gui> SOURCES ... LIBS ... [LOCK name])
 # One executable per library and label; each GoogleTest case becomes a CTest
 # test carrying the label, so `ctest -L net` picks the socket tests alone.
+# LOCK: tests of every executable naming the same lock never run at the same
+# time (for example those binding the algorithm box's fixed port).
 function(vantrel_add_gtest target)
-  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT" "SOURCES;LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LABEL;TIMEOUT;LOCK" "SOURCES;LIBS" ${ARGN})
   if(NOT ARG_TIMEOUT)
     set(ARG_TIMEOUT 60)
   endif()
@@ -32,7 +34,11 @@ function(vantrel_add_gtest target)
   # so anything else a test needs arrives as a compile definition.
   target_compile_definitions(${target} PRIVATE VANTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
   vantrel_sanitizer_defaults(${target})
+  set(lock)
+  if(ARG_LOCK)
+    set(lock RESOURCE_LOCK ${ARG_LOCK})
+  endif()
   gtest_discover_tests(${target}
     DISCOVERY_MODE PRE_TEST
-    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+    PROPERTIES LABELS ${ARG_LABEL} TIMEOUT ${ARG_TIMEOUT} ENVIRONMENT QT_QPA_PLATFORM=offscreen ${lock})
 endfunction()

@@ -18,6 +18,7 @@
 #include <memory>
 #include <vector>
 
+#include "box_protocol.h"
 #include "command_frame.h"
 #include "crc32.h"
 #include "device_state.h"
@@ -30,8 +31,8 @@
 #include "sim_options.h"
 #include "stream_generator.h"
 #include "zone_image.h"
-#include "zone_store.h"
 #include "zone_json.h"
+#include "zone_store.h"
 
 namespace {
 
@@ -119,6 +120,23 @@ void heartbeatSeeds() {
     box.replace(0, 11, "192.168.1.5");
     put_le32(reinterpret_cast<uint8_t*>(box.data()) + 304, 1);
     write("heartbeat", "box312", box);
+}
+
+// The algorithm box: its status datagram, a reply frame, reply bodies and a typed row.
+void boxSeeds() {
+    BoxStatus status;
+    status.ip = "192.168.1.5";
+    status.mask = "255.255.255.0";
+    status.gateway = "192.168.1.1";
+    status.scanners = {{"192.168.1.10", 2, 0x0010}, {"192.168.1.11", 3, 0x0400}};
+    const std::vector<uint8_t> datagram = encode_box_status(status);
+    write("box", "status312", bytesOf(datagram.data(), datagram.size()));
+    const char gets[] = "LSGETS:192.168.1.10 2368 0|192.168.1.11 2368 1";
+    const std::vector<uint8_t> reply = encode_box_reply(7, gets);
+    write("box", "reply-gets", bytesOf(reply.data(), reply.size()));
+    write("box", "gets", gets);
+    write("box", "nets", "LSNETS:192.168.1.5 255.255.255.0 192.168.1.1");
+    write("box", "row", "192.168.1.10:2368");
 }
 
 // The replies a scanner gives to the first requests of a read and a write.
@@ -246,6 +264,7 @@ int main(int argc, char** argv) {
     streamSeeds();
     legacySeeds();
     heartbeatSeeds();
+    boxSeeds();
     zoneReplySeeds();
     firmwareSeeds();
     settingsSeeds();

@@ -18,6 +18,7 @@
 #include "dialog_waitsignal2.h"
 #include "heartbeatproc.h"
 #include "mainpage_internal.h"
+#include "page_box.h"
 #include "page_config.h"
 #include "page_dev.h"
 #include "page_info.h"

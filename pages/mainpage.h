@@ -41,9 +41,11 @@ class QThreadPool;
 class Dialog_Reminder;
 class Dialog_WaitSignal;
 class Dialog_WaitSignal2;
+class Dialog_WhatIf;
 class FirmwareUpdateProc;
 class HeartBeatProc;
 class Page_Admin;
+class Page_Box;
 class Page_Config;
 class Page_Dev;
 class Page_Info;
@@ -110,6 +112,7 @@ public:
     Page_Main* homePage() const { return m_pageMain; }
     Page_Info* infoPage() const { return m_pageInfo; }
     Page_Config* configPage() const { return m_pageConfig; }
+    Page_Box* boxPage() const { return m_pageBox; }
     RecvDataProc* receiver() const { return m_receiver; }
     QWidget* currentPage() const;
     Dialog_WaitSignal* waitDialog() const { return m_waitDialog; }
@@ -134,6 +137,10 @@ public:
     // Writes the shown revolution as CSV or PLY; on failure *error says why
     // and nothing is left behind.
     bool exportRevolutionTo(const QString& path, bool ply, QString* error);
+    // The recording playback last loaded (empty once playback is closed) and
+    // the zone what-if dialog once opened (else null).
+    QString playbackFile() const { return m_playbackFile; }
+    Dialog_WhatIf* whatIfDialog() const;
 
     // Fault texts of a device state record, translated, in bit order without
     // separator. Serial records hold back the hardware faults while a zone
@@ -195,6 +202,9 @@ public slots:
     void recv_CacheData(CachedRevolutions data, float progress);
     // Asks for a file and writes the revolution on screen to it (CSV or PLY).
     void exportRevolution();
+    // Checks the playback file against the point-cloud page's working zones
+    // and shows the outcome; says so when either is missing.
+    void showWhatIf();
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
@@ -240,6 +250,9 @@ private:
     void showBlockOnParamPages();
     void applyModelToParamPages(bool zones, bool io, int direction);
     void finishZoneImport(bool written);
+    // The algorithm box page and its status datagrams (mainpage_box.cpp).
+    void connectBoxPage();
+    void handleBoxStatus(const QByteArray& data);
 
     // ---- language
     void applyLanguage(const QString& language);
@@ -282,7 +295,7 @@ private:
     Page_Main* m_pageMain = nullptr;
     Page_Info* m_pageInfo = nullptr;
     Page_lidar* m_pageLidar = nullptr;
-    QWidget* m_pageBox = nullptr;
+    Page_Box* m_pageBox = nullptr;
     Page_Dev* m_pageDev = nullptr;
     Page_Config* m_pageConfig = nullptr;
     Page_Admin* m_pageAdmin = nullptr;  // a window of its own, made on first use
@@ -299,7 +312,10 @@ private:
     int m_playbackRuns = 0;  // files handed to the playback worker so far
     std::vector<RawData> m_shownRevolution;
     QString m_exportDir;
+    QString m_playbackFile;
+    QPointer<Dialog_WhatIf> m_whatIfDialog;
     FirmwareUpdateProc* m_firmware = nullptr;  // lives on m_threads[2], deleted there
+    bool m_boxWorkerStarted = false;
 
     // ---- connection state
     LinkRef m_link;                       // the open link, shared with the receiver and the sender

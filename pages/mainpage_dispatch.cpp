@@ -135,7 +135,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             if (m_pageInfo) m_pageInfo->setRotate(m_direction != 0);
             break;
         case 16:
-            // Algorithm-box status: routed to the algorithm-box page once it exists.
+            handleBoxStatus(data);
             break;
         case 17:
             applyRightLevel(decimal(data));

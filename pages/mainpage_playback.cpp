@@ -1,17 +1,18 @@
 // MainPage: playback of recordings (the worker, its dialog, the replayed
-// revolutions on the point-cloud page) and the export of the revolution on
-// screen.
+// revolutions on the point-cloud page), the export of the revolution on
+// screen and the zone what-if check of the playback file.
 
 #include <QDir>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QThread>
 
 #include "dialog_playback.h"
+#include "dialog_whatif.h"
 #include "graphics_item_data.h"
 #include "mainpage.h"
 #include "mainpage_internal.h"
 #include "page_lidar.h"
+#include "page_message.h"
 #include "page_span.h"
 #include "recvdataproc.h"
 #include "revolution_export.h"
@@ -37,6 +38,8 @@ void MainPage::connectPlayback() {
             [this](int progress) { m_playback->recv_playprogress(progress); });
     // Live revolutions are remembered too, for the export of what is on screen.
     connect(m_receiver, &RecvDataProc::sig_lidarData, this, &MainPage::rememberShownRevolution);
+    connect(m_pageLidar, &Page_lidar::sig_exportRevolution, this, &MainPage::exportRevolution);
+    connect(m_pageLidar, &Page_lidar::sig_whatIf, this, &MainPage::showWhatIf);
 }
 
 Dialog_Playback* MainPage::playbackDialog() const {
@@ -60,6 +63,7 @@ void MainPage::startPlayback(const QString& filename, bool autoPlay) {
     showPage(m_pageLidar);
     m_playbackDialog->show();
     m_playbackDialog->raise();
+    m_playbackFile = filename;
     emit sig_playback(filename);
 }
 
@@ -80,6 +84,7 @@ void MainPage::closePlayback() {
     m_playback->cancelThrough(m_playbackRuns);
     if (m_playbackDialog) m_playbackDialog->deleteLater();
     m_playbackDialog = nullptr;
+    m_playbackFile.clear();
 }
 
 // ---------------------------------------------------------------- export
@@ -108,9 +113,9 @@ void MainPage::exportRevolution() {
     const QString csvFilter = tr("CSV points (*.csv)");
     const QString plyFilter = tr("PLY point cloud (*.ply)");
     QString filter = csvFilter;
-    QString path = QFileDialog::getSaveFileName(this, tr("Export revolution"),
-                                                m_exportDir.isEmpty() ? QDir::homePath() : m_exportDir,
-                                                csvFilter + QStringLiteral(";;") + plyFilter, &filter);
+    QString path = pagemsg::chooseFile(this, pagemsg::FileChoice::SaveFile, tr("Export revolution"),
+                                       m_exportDir.isEmpty() ? QDir::homePath() : m_exportDir,
+                                       csvFilter + QStringLiteral(";;") + plyFilter, &filter);
     if (path.isEmpty()) return;
     const QString suffix = QFileInfo(path).suffix().toLower();
     const bool ply =
@@ -124,4 +129,28 @@ void MainPage::exportRevolution() {
         showMessage(tr("warm"), tr("Revolution exported to %1").arg(QDir::toNativeSeparators(path)));
     else
         showMessage(tr("error"), error);
+}
+
+// ---------------------------------------------------------------- zone what-if
+
+Dialog_WhatIf* MainPage::whatIfDialog() const {
+    return m_whatIfDialog.data();
+}
+
+void MainPage::showWhatIf() {
+    if (m_playbackFile.isEmpty()) {
+        showMessage(tr("warm"),
+                    tr("No playback file is loaded: open a recording with the playback button first."));
+        return;
+    }
+    const zones& list = m_pageLidar->workingZones();
+    if (list.count <= 0) {
+        showMessage(tr("warm"), tr("The working zone list is empty: read, import or draw zones first."));
+        return;
+    }
+    if (!m_whatIfDialog) m_whatIfDialog = new Dialog_WhatIf(this);
+    m_whatIfDialog->setInput(m_playbackFile, list, m_pageLidar->direction() != 0);
+    m_whatIfDialog->show();
+    m_whatIfDialog->raise();
+    m_whatIfDialog->run();
 }

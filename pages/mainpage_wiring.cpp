@@ -7,6 +7,7 @@
 #include "mainpage.h"
 #include "mainpage_internal.h"
 #include "page_admin.h"
+#include "page_box.h"
 #include "page_dev.h"
 #include "page_lidar.h"
 #include "page_main.h"
@@ -105,6 +106,7 @@ void MainPage::startWorkers() {
 void MainPage::buildPeerPages() {
     m_pageMain = new Page_Main(this);
     m_pageDev = new Page_Dev(this);
+    m_pageBox = new Page_Box(this);
 }
 
 void MainPage::connectPeerPages() {
@@ -117,6 +119,7 @@ void MainPage::connectPeerPages() {
     connect(m_pageMain, &Page_Main::sig_start, this, &MainPage::recv_start);
     connect(m_pageMain, &Page_Main::sig_skipFunc, this, &MainPage::recv_skipFunc);
     connect(m_pageMain, &Page_Main::sig_wait, this, [this](int state) { recv_wait(state != 0); });
+    connectBoxPage();
 }
 
 // ================================================================ verified zone writes

@@ -5,6 +5,7 @@
 #include <QDebug>
 #include <QEventLoop>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMessageBox>
 #include <QStandardItemModel>
 #include <QThread>
@@ -50,14 +51,17 @@ Page_Dev::Page_Dev(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Dev) {
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->verticalHeader()->hide();
-    // Columns follow their contents, but a plant full of scanners sends
-    // hundreds of heartbeats a second: measuring every cell after each one
-    // would keep the GUI thread busy, so the columns are fitted once per
-    // batch of changes instead, measuring the rows in view.
+    // Columns fit their contents, but measured at most once per interval and
+    // over the rows on screen: with hundreds of scanners announcing once a
+    // second, measuring every row on every heartbeat would stall the window.
+    view->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     view->horizontalHeader()->setResizeContentsPrecision(0);
-    m_fitColumns.setSingleShot(true);
-    m_fitColumns.setInterval(kFitColumnsMs);
-    connect(&m_fitColumns, &QTimer::timeout, view, &QTableView::resizeColumnsToContents);
+    m_resizeTimer.setSingleShot(true);
+    m_resizeTimer.setInterval(kResizeIntervalMs);
+    connect(&m_resizeTimer, &QTimer::timeout, view, &QTableView::resizeColumnsToContents);
+    connect(m_model, &QStandardItemModel::dataChanged, this, [this] {
+        if (!m_resizeTimer.isActive()) m_resizeTimer.start();
+    });
     view->horizontalHeader()->setStyleSheet(QString::fromLatin1(kHeaderStyle));
     view->setColumnHidden(ColSn, true);
     view->setColumnHidden(ColModel, true);
@@ -65,6 +69,14 @@ Page_Dev::Page_Dev(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Dev) {
     view->setSortingEnabled(true);
     view->sortByColumn(ColNum, Qt::AscendingOrder);
     connect(view->horizontalHeader(), &QHeaderView::sectionClicked, this, &Page_Dev::onHeaderClicked);
+
+    // Says which addresses more than one device claims; hidden while none does.
+    m_conflictLabel = new QLabel(this);
+    m_conflictLabel->setObjectName(QStringLiteral("lb_conflict"));
+    m_conflictLabel->setStyleSheet(QStringLiteral("color: rgb(200, 0, 0);"));
+    m_conflictLabel->setWordWrap(true);
+    m_conflictLabel->hide();
+    ui->gridLayout->addWidget(m_conflictLabel, 2, 0, 1, ui->gridLayout->columnCount());
 
     // Probe results are emitted on the probe thread; they reach the table queued.
     connect(this, &Page_Dev::sig_lidarHeart, this, &Page_Dev::recv_lidarHeart, Qt::QueuedConnection);
@@ -117,7 +129,16 @@ void Page_Dev::setCell(int row, int column, const QString& text) {
         return;  // most heartbeats repeat what the row shows
     }
     item->setText(text);
-    if (!m_fitColumns.isActive()) m_fitColumns.start();
+}
+
+void Page_Dev::appendRow(const QStringList& texts) {
+    QList<QStandardItem*> items;
+    for (const QString& text : texts) {
+        auto* item = new QStandardItem(text);
+        item->setEditable(false);
+        items << item;
+    }
+    m_model->appendRow(items);
 }
 
 QString Page_Dev::cell(int row, int column) const {
@@ -126,12 +147,69 @@ QString Page_Dev::cell(int row, int column) const {
 }
 
 int Page_Dev::rowOfAddress(const QString& address) const {
-    // The key list gives the row while the table is unsorted; the cells decide.
-    const int keyed = m_keys.indexOf(address);
-    if (keyed >= 0 && cell(keyed, ColAddress) == address) return keyed;
     for (int r = 0; r < m_model->rowCount(); ++r)
         if (cell(r, ColAddress) == address) return r;
     return -1;
+}
+
+void Page_Dev::rebuildKeyIndex() {
+    m_rowOfKey.clear();
+    m_rowOfKey.reserve(m_keys.size());
+    for (int i = 0; i < m_keys.size(); ++i) m_rowOfKey.insert(m_keys[i], i);
+}
+
+// ---------------------------------------------------------------- address conflicts
+
+QString Page_Dev::rowIp(int row) const {
+    if (isSerialLink(cell(row, ColLink))) return {};
+    return cell(row, ColAddress).section(QLatin1Char(':'), 0, 0);
+}
+
+void Page_Dev::markRow(int row, bool conflict) {
+    const QVariant background = conflict ? QVariant(QBrush(QColor(255, 200, 200))) : QVariant();
+    for (int c = 0; c < ColumnCount; ++c) {
+        if (!m_model->item(row, c)) setCell(row, c, QString());
+        m_model->item(row, c)->setData(background, Qt::BackgroundRole);
+    }
+    QString tip;
+    if (conflict) {
+        const AddressClaims::Claim* claim = m_claims.claim(rowIp(row).toStdString());
+        QStringList who;
+        if (claim) {
+            for (const std::string& serial : claim->serials) who << QString::fromStdString(serial);
+            for (const std::string& mac : claim->macs) who << QString::fromStdString(mac);
+            if (claim->box) who << tr("an algorithm box");
+        }
+        tip = tr("This address is claimed by more than one device: %1").arg(who.join(QStringLiteral(", ")));
+    }
+    m_model->item(row, ColAddress)->setToolTip(tip);
+}
+
+void Page_Dev::markConflictRows(const QString& ip, bool conflict) {
+    for (int r = 0; r < m_model->rowCount(); ++r)
+        if (rowIp(r) == ip) markRow(r, conflict);
+    showConflicts();
+}
+
+void Page_Dev::showConflicts() {
+    const QStringList ips = addressConflicts();
+    m_conflictLabel->setText(
+        ips.isEmpty()
+            ? QString()
+            : tr("Address conflict: %1 claimed by more than one device").arg(ips.join(QStringLiteral(", "))));
+    m_conflictLabel->setVisible(!ips.isEmpty());
+    emit sig_addressConflicts(ips);
+}
+
+QStringList Page_Dev::addressConflicts() const {
+    QStringList ips;
+    for (const std::string& ip : m_claims.conflicts()) ips << QString::fromStdString(ip);
+    return ips;
+}
+
+void Page_Dev::recordBoxAddress(const QString& ip) {
+    const std::string key = ip.toStdString();
+    if (m_claims.addBox(key)) markConflictRows(ip, m_claims.isConflict(key));
 }
 
 void Page_Dev::clearStateColumn() {
@@ -145,7 +223,11 @@ void Page_Dev::markConnected(int row) {
 }
 
 void Page_Dev::selectRow(int row) {
-    if (row >= 0 && row < m_model->rowCount()) ui->tableView->selectRow(row);
+    if (row < 0 || row >= m_model->rowCount()) return;
+    // Re-selecting the selected row would still walk the selection model.
+    const QItemSelectionModel* selection = ui->tableView->selectionModel();
+    if (selection && selection->isRowSelected(row, QModelIndex())) return;
+    ui->tableView->selectRow(row);
 }
 
 bool Page_Dev::askOkCancel(const QString& text) {
@@ -215,18 +297,24 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
             return;
     }
 
-    int row = m_keys.indexOf(address);
+    const bool network = conn.type >= DevConnInfo::Heart80 && conn.type <= DevConnInfo::HeartStatus;
+    const QString ip = network ? address.section(QLatin1Char(':'), 0, 0) : QString();
+    if (network && m_claims.addScanner(ip.toStdString(), info.serial))
+        markConflictRows(ip, m_claims.isConflict(ip.toStdString()));
+
+    int row = m_rowOfKey.value(address, -1);
     if (row < 0) {
         row = m_keys.size();
         m_keys.append(address);
+        m_rowOfKey.insert(address, row);
         if (link == QLatin1String("UDP")) {
-            const QString ip = fieldText(conn.ip, sizeof conn.ip);
+            const QString sender = fieldText(conn.ip, sizeof conn.ip);
             MacLookup lookup = m_macLookup;
             QMetaObject::invokeMethod(
                 m_macWorker,
-                [this, lookup, address, ip] {
+                [this, lookup, address, sender] {
                     std::string text;
-                    const bool ok = lookup(ip.toStdString(), text);
+                    const bool ok = lookup(sender.toStdString(), text);
                     const QString result = QString::fromStdString(text);
                     QMetaObject::invokeMethod(
                         this,
@@ -238,19 +326,24 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
                 },
                 Qt::QueuedConnection);
         }
+        // The whole row goes in at once: one insertion for the view to lay
+        // out instead of one per cell.
+        QStringList texts;
+        for (int c = 0; c < ColumnCount; ++c) texts << QString();
         if (m_connected && link == QLatin1String("UDP") &&
             address.section(QLatin1Char(':'), 0, 0) == m_connectedAddress) {
-            setCell(row, ColState, tr("Connected"));
+            texts[ColState] = tr("Connected");
             qDebug() << "Page_Dev: connected device back in the list" << address;
         }
-        const bool network = conn.type >= DevConnInfo::Heart80 && conn.type <= DevConnInfo::HeartStatus;
-        setCell(row, ColSn, network ? QString::fromStdString(info.serial) : QString());
-        setCell(row, ColLink, link);
-        setCell(row, ColAddress, address);
-        setCell(row, ColUpload, upload);
-        setCell(row, ColModel, network ? QString::fromStdString(info.model) : QString());
-        setCell(row, ColNum, QString::number(row + 1));
-        setCell(row, ColMac, fieldText(conn.mac, sizeof conn.mac));
+        texts[ColSn] = network ? QString::fromStdString(info.serial) : QString();
+        texts[ColLink] = link;
+        texts[ColAddress] = address;
+        texts[ColUpload] = upload;
+        texts[ColModel] = network ? QString::fromStdString(info.model) : QString();
+        texts[ColNum] = QString::number(row + 1);
+        texts[ColMac] = fieldText(conn.mac, sizeof conn.mac);
+        appendRow(texts);
+        if (network && m_claims.isConflict(ip.toStdString())) markRow(row, true);
     }
 
     if (conn.type == DevConnInfo::HeartStatus) {
@@ -263,14 +356,19 @@ void Page_Dev::recv_lidarHeart(DevConnInfo conn) {
         setCell(row, ColVolt, number(info.voltageMv / 1000.0));
         setCell(row, ColAlarm, alarmText(info));
         setCell(row, ColBox, info.boxConnected ? QStringLiteral("1") : QStringLiteral("0"));
+        // Hiding an already hidden column still forces a layout of the whole table.
         if (!ui->tableView->isColumnHidden(ColBox)) ui->tableView->setColumnHidden(ColBox, true);
     }
     selectRow(m_selectedRow);
 }
 
 void Page_Dev::onMacResult(const QString& address, const QString& text) {
-    const int row = rowOfAddress(address);
-    if (row >= 0) setCell(row, ColMac, text);
+    // The key index follows the rows until the operator sorts them.
+    const int row = m_sorted ? rowOfAddress(address) : m_rowOfKey.value(address, -1);
+    if (row < 0) return;
+    setCell(row, ColMac, text);
+    const std::string ip = rowIp(row).toStdString();
+    if (m_claims.addMac(ip, text.toStdString())) markConflictRows(rowIp(row), m_claims.isConflict(ip));
 }
 
 // ---------------------------------------------------------------- selection and links
@@ -402,6 +500,7 @@ void Page_Dev::updateConnectedAddress(const QString& address, int port) {
         if (row < 0) return;
         const int key = m_keys.indexOf(cell(row, ColAddress));
         if (key >= 0) m_keys[key] = newAddress;
+        rebuildKeyIndex();
         setCell(row, ColAddress, newAddress);
         m_ipCom = address;
         m_remotePort = port;
@@ -411,6 +510,7 @@ void Page_Dev::updateConnectedAddress(const QString& address, int port) {
         if (row >= 0) {
             m_keys.removeAll(cell(row, ColAddress));
             m_model->removeRow(row);
+            rebuildKeyIndex();
             if (m_selectedRow == row)
                 m_selectedRow = -1;
             else if (m_selectedRow > row)
@@ -447,6 +547,9 @@ void Page_Dev::on_pb_refresh_clicked() {
     }
     for (int r = m_model->rowCount() - 1; r >= 0; --r) m_model->removeRow(r);
     m_keys.clear();
+    m_rowOfKey.clear();
+    m_claims.clear();
+    showConflicts();
     m_sorted = false;
     // Row numbers are about to mean other devices.
     m_selectedRow = -1;

@@ -11,11 +11,15 @@
 //   slots    recv_lidarHeart(DevConnInfo)  <- HeartBeatProc::sig_GetLidarHeart
 //   calls    collectDevices(bool isUDP), connectByAddress(...), updateConnectedAddress(...),
 //            setSerialHandle(int) after opening a serial port for this page's connection,
-//            isBoxConnected() (the Box flag of the connected row).
+//            isBoxConnected() (the Box flag of the connected row),
+//            recordBoxAddress(ip) for every algorithm box status datagram.
+//   signals  sig_addressConflicts(ips) whenever the set of addresses claimed
+//            by more than one device changes.
 //
 // GUI thread only. The serial probe and the MAC look-ups run on threads of
 // their own and report back by queued signals; the destructor waits for them.
 
+#include <QHash>
 #include <QModelIndex>
 #include <QString>
 #include <QStringList>
@@ -26,9 +30,11 @@
 #include <string>
 #include <vector>
 
+#include "address_claims.h"
 #include "devconninfo.h"
 #include "serial_probe.h"
 
+class QLabel;
 class QStandardItemModel;
 struct HeartbeatInfo;
 class QThread;
@@ -95,6 +101,11 @@ public:
     int selectedRow() const { return m_selectedRow; }
     bool isProbing() const { return m_probeThread != nullptr; }
 
+    // An algorithm box announces `ip`: a scanner row with that address is a conflict.
+    void recordBoxAddress(const QString& ip);
+    // Addresses announced by more than one device, sorted.
+    QStringList addressConflicts() const;
+
 public slots:
     void recv_lidarHeart(DevConnInfo conn);
     void on_pb_refresh_clicked();
@@ -114,6 +125,7 @@ signals:
     void sig_getDevInfo(QStringList info);
     void sig_RunOver();
     void sig_lidarHeart(DevConnInfo conn);
+    void sig_addressConflicts(QStringList ips);
 
 protected:
     void changeEvent(QEvent* event) override;
@@ -121,6 +133,7 @@ protected:
 private:
     void setHeaderLabels();
     void setCell(int row, int column, const QString& text);
+    void appendRow(const QStringList& texts);
     QString cell(int row, int column) const;
     void clearStateColumn();
     void markConnected(int row);
@@ -134,12 +147,24 @@ private:
     // Alarm column text of a status heartbeat (empty for the other kinds).
     QString alarmText(const HeartbeatInfo& info) const;
     int rowOfAddress(const QString& address) const;
+    // Row lookup by key in constant time; rebuilt whenever rows move.
+    void rebuildKeyIndex();
+    // The IPv4 part of a network row's Address (empty for serial rows).
+    QString rowIp(int row) const;
+    void markConflictRows(const QString& ip, bool conflict);
+    void markRow(int row, bool conflict);
+    void showConflicts();
     bool askOkCancel(const QString& text);
     void warn(const QString& text);
 
     Ui::Page_Dev* ui;
     QStandardItemModel* m_model = nullptr;
     QStringList m_keys;  // Address text per row, in row order (while unsorted)
+    QHash<QString, int> m_rowOfKey;
+    AddressClaims m_claims;
+    QLabel* m_conflictLabel = nullptr;
+    static constexpr int kResizeIntervalMs = 500;
+    QTimer m_resizeTimer;  // fits the columns to what changed, at most twice a second
 
     int m_selectedRow = -1;
     QString m_type;
@@ -159,8 +184,4 @@ private:
     bool m_probeAgain = false;
     QThread* m_macThread = nullptr;
     QObject* m_macWorker = nullptr;  // lives on m_macThread
-
-    // Fits the columns to their contents a moment after cells changed.
-    static constexpr int kFitColumnsMs = 250;
-    QTimer m_fitColumns;
 };

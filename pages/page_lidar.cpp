@@ -68,6 +68,7 @@ Page_lidar::Page_lidar(QWidget* parent)
     buildSidePanel();
     connectView();
     buildZoneMenus();
+    buildActionButtons();
     loadPresets();
 
     m_spinUp = new QTimer(this);
@@ -447,6 +448,7 @@ void Page_lidar::resetPage() {
 void Page_lidar::retranslate() {
     ui->retranslateUi(this);
     buildZoneMenus();
+    retranslateActionButtons();
     rebuildResolutionMenu();
     setConnected(m_connected);
     updateZoneLabels();

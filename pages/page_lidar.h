@@ -36,6 +36,7 @@ class Page_DrawZone;
 class Page_Span;
 class QAction;
 class QPropertyAnimation;
+class QPushButton;
 class QTimer;
 
 namespace Ui {
@@ -187,6 +188,10 @@ signals:
     void sig_CacheData(std::vector<RawData> data, float progress);
     // The admin button: the admin page is to be shown for this link type.
     void sig_openAdmin(QString linkType);
+    // "Export revolution...": the revolution on screen is to be written to a file.
+    void sig_exportRevolution();
+    // "Zone what-if...": the playback file is to be checked against the working zones.
+    void sig_whatIf();
 
 public:
     // The outcome of a save-log request: a refused start unchecks the box
@@ -208,6 +213,10 @@ private:
     void updateZoneLabels();
     void setEditZone(int zone);
     void warn(const QString& text);
+
+    // ---- actions beyond the form's controls (page_lidar_actions.cpp)
+    void buildActionButtons();
+    void retranslateActionButtons();
 
     // ---- zones (page_lidar_zones.cpp)
     ZoneAlarm& offlineZones();
@@ -231,6 +240,8 @@ private:
     QTimer* m_refreshTimer = nullptr;
     QPropertyAnimation* m_panelAnimation = nullptr;
     QPointer<Dialog_ResolutionView> m_resolutionDialog;
+    QPushButton* m_pbExportRevolution = nullptr;
+    QPushButton* m_pbWhatIf = nullptr;
     std::unique_ptr<ZoneAlarm> m_offline;  // decodes imported images; created on first need
     bool m_offlineImported = false;
 

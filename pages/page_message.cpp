@@ -36,13 +36,13 @@ void setFileHook(FileHook hook) {
 }
 
 QString chooseFile(QWidget* parent, FileChoice kind, const QString& caption, const QString& dir,
-                   const QString& filter) {
+                   const QString& filter, QString* selectedFilter) {
     if (fileHook()) return fileHook()(kind, caption, dir, filter);
     switch (kind) {
         case FileChoice::OpenFile:
-            return QFileDialog::getOpenFileName(parent, caption, dir, filter);
+            return QFileDialog::getOpenFileName(parent, caption, dir, filter, selectedFilter);
         case FileChoice::SaveFile:
-            return QFileDialog::getSaveFileName(parent, caption, dir, filter);
+            return QFileDialog::getSaveFileName(parent, caption, dir, filter, selectedFilter);
         case FileChoice::Directory:
             return QFileDialog::getExistingDirectory(parent, caption, dir);
     }

@@ -25,8 +25,10 @@ using FileHook = std::function<QString(FileChoice kind, const QString& caption, 
                                        const QString& filter)>;
 void setFileHook(FileHook hook);
 
-// The standard dialog for `kind`, or the hook when one is set.
+// The standard dialog for `kind`, or the hook when one is set. A dialog
+// with several filters reports the one chosen in *selectedFilter (the hook
+// leaves it as it is).
 QString chooseFile(QWidget* parent, FileChoice kind, const QString& caption, const QString& dir,
-                   const QString& filter = QString());
+                   const QString& filter = QString(), QString* selectedFilter = nullptr);
 
 }  // namespace pagemsg

@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 
+#include "box_sim.h"
 #include "simulator.h"
 
 namespace {
@@ -94,6 +95,13 @@ int main(int argc, char** argv) {
                        drop, corrupt, refuse, mute, zoneFault, state, dump,  seconds, seed,      quiet});
     parser.addOptions({firmwareOut, upgradeFault, baud});
     parser.addOptions({rpm, fleet});
+    const QCommandLineOption box(
+        "box", "An algorithm box at IP: status on the heartbeat group, commands on UDP 6666.", "IP");
+    const QCommandLineOption box320("box-320", "Send 320-byte box status datagrams instead of 312.");
+    const QCommandLineOption boxScanners(
+        "box-scanners", "The box's attached scanners, IP:PORT:A or IP:PORT:B joined by commas.", "LIST");
+    const QCommandLineOption boxVersion("box-version", "The box's firmware version text.", "TEXT");
+    parser.addOptions({box, box320, boxScanners, boxVersion});
     parser.process(app);
 
     sim::SimOptions o;
@@ -191,9 +199,32 @@ int main(int argc, char** argv) {
     sigaction(SIGINT, &sa, nullptr);
     sigaction(SIGTERM, &sa, nullptr);
 
-    sim::Simulator simulator(o);
+    sim::BoxOptions bo;
+    if (parser.isSet(box)) {
+        bo.address = parser.value(box);
+        bo.longStatus = parser.isSet(box320);
+        bo.logCommands = o.logCommands;
+        bo.firmwareOut = o.firmwareOut;
+        bo.upgradeFault = o.upgradeFault;
+        // Without a list the box has one scanner on each port, on its own internal network.
+        const QString scanners = parser.isSet(boxScanners)
+                                     ? parser.value(boxScanners)
+                                     : QStringLiteral("192.168.158.10:2368:A,192.168.158.11:2368:B");
+        if (!sim::parseBoxScanners(scanners, &bo.scanners))
+            return fail("--box-scanners wants IP:PORT:A or IP:PORT:B items joined by commas");
+        if (parser.isSet(boxVersion)) bo.version = parser.value(boxVersion);
+    }
+    sim::BoxSimulator boxSimulator(bo);
     QString error;
-    if (!simulator.start(&error)) return fail(error);
+    if (parser.isSet(box)) {
+        if (!boxSimulator.start(&error)) return fail(error);
+        std::printf("box %s:%u, status %d bytes\n", qPrintable(bo.address), bo.commandPort,
+                    bo.longStatus ? 320 : 312);
+    }
+    const bool scannerLinks =
+        !o.udpAddress.isEmpty() || !o.tcpAddress.isEmpty() || o.serial != sim::SerialMode::None;
+    sim::Simulator simulator(o);
+    if ((scannerLinks || !parser.isSet(box)) && !simulator.start(&error)) return fail(error);
     const QString formatName = sim::streamFormatName(sim::effectiveFormat(o));
     if (!o.udpAddress.isEmpty())
         std::printf("udp %s:%u, format %s\n", qPrintable(o.udpAddress), o.udpPort, qPrintable(formatName));
@@ -215,5 +246,6 @@ int main(int argc, char** argv) {
         fans, fans / perRevolution, static_cast<unsigned long long>(counts.packets),
         static_cast<unsigned long long>(counts.dropped), static_cast<unsigned long long>(counts.corrupted));
     simulator.stop();
+    boxSimulator.stop();
     return rc;
 }

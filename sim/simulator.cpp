@@ -2,7 +2,6 @@
 
 #include <QDateTime>
 #include <QFile>
-#include <QThread>
 
 #include "device_state.h"
 #include "fleet.h"
@@ -58,53 +57,17 @@ bool Simulator::start(QString* error) {
         if (error) *error = QStringLiteral("no link: give --udp, --tcp or --serial");
         return false;
     }
-    m_thread = new QThread;
-    m_thread->setObjectName(QStringLiteral("vantrel-sim"));
-    m_thread->start();
-    bool ok = false;
-    QString why;
-    SimEngine* engine = nullptr;
-    const SimOptions options = m_options;
     // The engine and everything it owns are created on the simulator
     // thread, so their sockets and timers belong to it.
-    QObject context;
-    context.moveToThread(m_thread);
-    QMetaObject::invokeMethod(
-        &context,
-        [&] {
-            engine = new SimEngine(options);
-            ok = engine->open(&why);
-            if (!ok) {
-                delete engine;
-                engine = nullptr;
-            }
-        },
-        Qt::BlockingQueuedConnection);
-    if (!ok) {
-        m_thread->quit();
-        m_thread->wait();
-        delete m_thread;
-        m_thread = nullptr;
-        if (error) *error = why;
-        return false;
-    }
-    m_engine = engine;
-    m_serialPath = engine->serialPath();
+    m_engine = m_runner.startEngine<SimEngine>(m_options, error);
+    if (!m_engine) return false;
+    m_serialPath = m_engine->serialPath();
     return true;
 }
 
 void Simulator::stop() {
-    if (!m_thread) return;
-    if (m_engine) {
-        SimEngine* engine = m_engine;
-        QMetaObject::invokeMethod(
-            engine, [engine] { delete engine; }, Qt::BlockingQueuedConnection);
-        m_engine = nullptr;
-    }
-    m_thread->quit();
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
+    m_runner.stop();
+    m_engine = nullptr;
     m_serialPath.clear();
 }
 

@@ -11,9 +11,8 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine_thread.h"
 #include "sim_options.h"
-
-class QThread;
 
 namespace sim {
 
@@ -53,8 +52,8 @@ public:
 
 private:
     SimOptions m_options;
-    QThread* m_thread = nullptr;
-    SimEngine* m_engine = nullptr;
+    EngineThread m_runner{QStringLiteral("vantrel-sim")};
+    SimEngine* m_engine = nullptr;  // owned by m_runner
     QString m_serialPath;
 };
 

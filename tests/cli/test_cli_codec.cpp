@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "reference_crc.h"
+
 namespace {
+
+using testsupport::referenceCrc;
 
 struct CliResult {
     int exitCode = -1;
@@ -24,22 +28,6 @@ CliResult runCli(const QStringList& args) {
     r.out = p.readAllStandardOutput().toStdString();
     r.err = p.readAllStandardError().toStdString();
     return r;
-}
-
-// Bitwise CRC of the frame words (polynomial 0x04C11DB7, start 0xFFFFFFFF,
-// little-endian words fed most significant bit first).
-uint32_t referenceCrc(const std::vector<uint8_t>& bytes, size_t words) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t w = 0; w < words; ++w) {
-        const uint32_t word = uint32_t(bytes[4 * w]) | uint32_t(bytes[4 * w + 1]) << 8 |
-                              uint32_t(bytes[4 * w + 2]) << 16 | uint32_t(bytes[4 * w + 3]) << 24;
-        for (int bit = 31; bit >= 0; --bit) {
-            const bool in = ((word >> bit) & 1u) != ((crc >> 31) & 1u);
-            crc <<= 1;
-            if (in) crc ^= 0x04C11DB7u;
-        }
-    }
-    return crc;
 }
 
 std::string expectedHex(uint16_t mode, uint16_t sn, const std::string& body) {

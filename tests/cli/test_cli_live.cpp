@@ -263,8 +263,9 @@ TEST(CliRecord, VanishingLinkEndsTheRecordingKeepingWhatWasRecorded) {
     for (const sim::SimOptions& options : {serial, tcp}) {
         auto scanner = std::make_unique<sim::Simulator>(options);
         ASSERT_TRUE(scanner->start());
-        const QString link = options.tcpPort ? QStringLiteral("tcp://127.0.0.1:17130")
-                                             : QStringLiteral("uart://%1?baud=460800").arg(scanner->serialPath());
+        const QString link = options.tcpPort
+                                 ? QStringLiteral("tcp://127.0.0.1:17130")
+                                 : QStringLiteral("uart://%1?baud=460800").arg(scanner->serialPath());
         SCOPED_TRACE(link.toStdString());
         QTemporaryDir base;
         QProcess p;
@@ -380,28 +381,6 @@ const QStringList kDiffAB = {
 };
 
 }  // namespace
-
-TEST(CliZones, WriteVerifyPassesAndFailsLoudlyWhenTheScannerCorruptsItsCopy) {
-    VANTREL_REQUIRE_PRIVATE_NETWORK();
-    SimScanner good(17111);
-    SimScanner bad(17112, false, QStringLiteral("corrupt-store"));
-    ASSERT_TRUE(good.started && bad.started) << good.startError.toStdString() << bad.startError.toStdString();
-    QTemporaryDir tmp;
-    const QString in = writeText(tmp, "a.json", kZonesA);
-
-    const CliRun ok = runCli({"zones", "write", "--verify", udpLink(17111, 17211), in}, 60000);
-    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
-    EXPECT_TRUE(
-        QRegularExpression("^Zones written and verified \\(CRC 0x[0-9A-F]{8}\\)\n$").match(ok.out).hasMatch())
-        << ok.out.toStdString();
-
-    const CliRun failed = runCli({"zones", "write", "--verify", udpLink(17112, 17212), in}, 60000);
-    EXPECT_EQ(failed.exitCode, 1);
-    EXPECT_TRUE(failed.out.isEmpty());
-    EXPECT_TRUE(failed.err.contains(
-        "vantrel-cli zones: verify failed: zone 3 read back differs from what was written"))
-        << failed.err.toStdString();
-}
 
 TEST(CliZones, DiffFindsExactlyTheEntriesChanged) {
     QTemporaryDir tmp;
@@ -684,6 +663,57 @@ TEST(CliAudit, AFirmwareUpgradeIsRecordedWithItsFileAndImageCrc) {
     EXPECT_EQ(
         lines[0]["imageCrc"],
         QStringLiteral("0x%1").arg(crc, 8, 16, QLatin1Char('0')).toUpper().replace("0X", "0x").toStdString());
+}
+
+TEST(CliZones, WriteVerifyPassesAndFailsLoudlyWhenTheScannerCorruptsItsCopy) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    SimScanner good(17111);
+    SimScanner bad(17112, false, QStringLiteral("corrupt-store"));
+    ASSERT_TRUE(good.started && bad.started) << good.startError.toStdString() << bad.startError.toStdString();
+    QTemporaryDir tmp;
+    const QString in = writeText(tmp, "a.json", kZonesA);
+    const ScopedTrail trail;
+
+    const CliRun ok = runCli({"zones", "write", "--verify", udpLink(17111, 17211), in}, 60000);
+    EXPECT_EQ(ok.exitCode, 0) << ok.err.toStdString();
+    EXPECT_TRUE(
+        QRegularExpression("^Zones written and verified \\(CRC 0x[0-9A-F]{8}\\)\n$").match(ok.out).hasMatch())
+        << ok.out.toStdString();
+
+    const CliRun failed = runCli({"zones", "write", "--verify", udpLink(17112, 17212), in}, 60000);
+    EXPECT_EQ(failed.exitCode, 1);
+    EXPECT_TRUE(failed.out.isEmpty());
+    EXPECT_TRUE(failed.err.contains(
+        "vantrel-cli zones: verify failed: zone 3 read back differs from what was written"))
+        << failed.err.toStdString();
+
+    // Each write is on the trail, followed by its read-back and whether it matched.
+    const std::vector<json> lines = jsonLines(runCli({"audit"}).out);
+    ASSERT_EQ(lines.size(), 4u);
+    const struct {
+        const char* operation;
+        const char* address;
+        const char* readback;  // nullptr: no such key
+    } expected[] = {
+        {"zone write", "127.0.0.2:17111", nullptr},
+        {"zone read-back", "127.0.0.2:17111", "matched"},
+        {"zone write", "127.0.0.2:17112", nullptr},
+        {"zone read-back", "127.0.0.2:17112", "mismatch"},
+    };
+    for (size_t i = 0; i < lines.size(); ++i) {
+        const json& j = lines[i];
+        EXPECT_EQ(j["operation"], expected[i].operation) << j.dump();
+        EXPECT_EQ(j["address"], expected[i].address) << j.dump();
+        EXPECT_EQ(j["command"], in.toStdString()) << j.dump();
+        EXPECT_EQ(j["outcome"], "succeeded") << j.dump();
+        EXPECT_TRUE(j.contains("imageCrc")) << j.dump();
+        if (expected[i].readback)
+            EXPECT_EQ(j.value("readback", ""), expected[i].readback) << j.dump();
+        else
+            EXPECT_FALSE(j.contains("readback")) << j.dump();
+    }
+    // A faithful scanner gives back the image with the CRC that was written.
+    EXPECT_EQ(lines[1]["imageCrc"], lines[0]["imageCrc"]);
 }
 
 TEST(CliAudit, AParameterImportIsOneLineAfterTheZonesItUploads) {

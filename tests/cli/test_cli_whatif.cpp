@@ -20,27 +20,6 @@ using pb::Bytes;
 
 namespace {
 
-// One turn of ten 36-degree 0xFACF fans, 36 points each (one per degree), all
-// at 5000 mm except, when targetMm > 0, the target's points in the fan at 0.
-Bytes turn(int targetMm) {
-    Bytes b;
-    for (int s = 0; s < 3600; s += 360) {
-        std::vector<uint16_t> mm(36, 5000);
-        if (s == 0 && targetMm > 0)
-            for (int deg = 3; deg <= 7; ++deg) mm[size_t(deg)] = uint16_t(targetMm);
-        pb::append(b, pb::fanCF(uint16_t(s), 360, mm, std::vector<uint8_t>(36, 9)));
-    }
-    return b;
-}
-
-// Revolution k (boundary 180 deg) closes with the fans 0..144 deg of turn
-// k + 2; the first turn calibrates and the rest of the second is incomplete.
-Bytes walk(const std::vector<int>& targetMm) {
-    Bytes b = pb::concat({turn(0), turn(0)});
-    for (int mm : targetMm) pb::append(b, turn(mm));
-    return b;
-}
-
 // Triggered: 1, 2, 4, 5 (streaks 1..2 and 4..5).
 const std::vector<int> kWalk = {4000, 2500, 1500, 700, 2000, 1200, 4000};
 
@@ -66,7 +45,7 @@ protected:
 
     // The one result row of the rectangle's zone, from a run that must succeed.
     QJsonObject row(const QStringList& extra = {}) {
-        const CliRun r = runCli(QStringList{"whatif", recording(walk(kWalk)), zonesFile()} + extra);
+        const CliRun r = runCli(QStringList{"whatif", recording(pb::targetWalk(kWalk)), zonesFile()} + extra);
         EXPECT_EQ(r.exitCode, 0) << r.err.toStdString();
         QJsonParseError e;
         const QJsonObject doc = QJsonDocument::fromJson(r.out.toUtf8(), &e).object();
@@ -115,7 +94,7 @@ TEST_F(CliWhatIf, ThresholdsOnPointsAndRevolutions) {
 }
 
 TEST_F(CliWhatIf, BadInputIsRefusedWithItsMessage) {
-    const QString rec = recording(walk(kWalk));
+    const QString rec = recording(pb::targetWalk(kWalk));
     const QString zones = zonesFile();
     for (const char* bad : {"0", "1001", "x", "2.5"}) {
         const CliRun f = runCli({"whatif", rec, zones, "--points", bad});
@@ -146,7 +125,7 @@ TEST_F(CliWhatIf, ParameterFileGivesTheSameResultAsItsZoneList) {
     const QString lidar = m_dir.filePath(QStringLiteral("zones.lidar"));
     const CliRun enc = runCli({"zones", "encode", zonesFile(), lidar});
     ASSERT_EQ(enc.exitCode, 0) << enc.err.toStdString();
-    const CliRun r = runCli({"whatif", recording(walk(kWalk)), lidar});
+    const CliRun r = runCli({"whatif", recording(pb::targetWalk(kWalk)), lidar});
     ASSERT_EQ(r.exitCode, 0) << r.err.toStdString();
     const QJsonArray rows = QJsonDocument::fromJson(r.out.toUtf8()).object().value("results").toArray();
     ASSERT_EQ(rows.size(), 1);

@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <memory>
@@ -19,6 +20,7 @@ struct SeenBox {
     int count = 0;
     QString title;
     QString text;
+    QStringList texts;  // every text shown, in order
 };
 
 // Answers every modal message box that opens while `this` lives with
@@ -32,6 +34,7 @@ public:
             ++seen.count;
             seen.title = box->windowTitle();
             seen.text = box->text();
+            seen.texts << box->text();
             if (QAbstractButton* b = box->button(m_button))
                 b->click();
             else

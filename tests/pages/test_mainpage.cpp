@@ -16,6 +16,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QTableView>
@@ -27,10 +29,12 @@
 #include <memory>
 #include <vector>
 
+#include "box_sim.h"
 #include "dialog_waitsignal.h"
 #include "graphics_item_data.h"
 #include "mainpage.h"
 #include "netguard.h"
+#include "page_box.h"
 #include "page_dev.h"
 #include "page_lidar.h"
 #include "qt_wait.h"
@@ -614,4 +618,56 @@ TEST_F(MainPageTest, ScreenshotsOfPagesInBothLanguages) {
         }
     }
     scanner.stop();
+}
+
+// ---------------------------------------------------------------- algorithm box
+
+// A box heard on the heartbeat group brings up the box page and its worker;
+// the page then talks to the box. Also writes screenshots of the page.
+TEST_F(MainPageTest, BoxStatusDatagramBringsUpTheBoxPage) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    setLanguage("English");
+    sim::BoxOptions o;
+    o.address = QStringLiteral("127.0.0.41");
+    o.logCommands = false;
+    o.scanners = {{"192.168.158.10", 2368, 0}, {"192.168.158.11", 2368, 1}, {"192.168.158.12", 2370, 0}};
+    sim::BoxSimulator box(o);
+    ASSERT_TRUE(box.start());
+
+    MainPage page;
+    page.resize(1280, 800);
+    page.show();
+    QPushButton* button = sideButton(page, "pb_box");
+    ASSERT_NE(button, nullptr);
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return button->isVisible() && page.boxPage()->worker() &&
+                   page.boxPage()->worker()->boundPort() > 0;
+        },
+        kConnectTimeoutMs));
+    EXPECT_EQ(page.boxPage()->worker()->boundPort(), 6666);
+    button->click();
+    EXPECT_EQ(page.currentPage(), page.boxPage());
+
+    auto* list = page.boxPage()->findChild<QListWidget*>("listWidget");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return list->count() == 1; }, kConnectTimeoutMs));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
+    auto* portA = page.boxPage()->findChild<QTableView*>("tableView_after");
+    ASSERT_TRUE(testsupport::waitUntil([&] { return portA->model()->rowCount() == 2; }, kConnectTimeoutMs));
+    ASSERT_TRUE(testsupport::waitUntil(
+        [&] {
+            return page.boxPage()->findChild<QLabel*>("lb_indicator2") != nullptr &&
+                   !page.boxPage()->findChild<QLabel*>("lb_version")->text().isEmpty();
+        },
+        kConnectTimeoutMs));
+
+    QDir().mkpath(QStringLiteral(VANTREL_SHOT_DIR));
+    for (const char* language : {"English", "Chinese"}) {
+        page.recv_setlangunge(QString::fromLatin1(language));
+        QApplication::processEvents();
+        const QString file =
+            QStringLiteral("%1/mainpage_box_%2.png")
+                .arg(QStringLiteral(VANTREL_SHOT_DIR), QString::fromLatin1(language).toLower());
+        ASSERT_TRUE(page.grab().save(file)) << file.toStdString();
+    }
 }

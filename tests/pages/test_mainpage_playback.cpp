@@ -1,6 +1,7 @@
 // Playback in the main window: a recording cached and replayed on the
 // point-cloud page and its revolution on screen exported, a second file
-// replacing the first, the page's playback signals.
+// replacing the first, the page's playback signals; the page's actions on
+// what playback shows or loaded (export, zone what-if).
 
 #include <gtest/gtest.h>
 
@@ -8,16 +9,26 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
 #include <QTemporaryDir>
+#include <memory>
 
+#include "../protocol/packet_builder.h"
 #include "dialog_playback.h"
+#include "dialog_whatif.h"
 #include "graphics_item_data.h"
 #include "mainpage.h"
 #include "netguard.h"
 #include "page_lidar.h"
+#include "page_message.h"
 #include "qt_wait.h"
 #include "settings.h"
 #include "simulator.h"
+#include "zone_image.h"
+#include "zone_json.h"
+#include "zone_whatif.h"
 
 namespace {
 
@@ -33,7 +44,10 @@ protected:
         MainPage::setTranslationDirectory(QStringLiteral(VANTREL_QM_DIR));
         MainPage::setMessageHook([this](const QString&, const QString& text) { m_messages << text; });
     }
-    void TearDown() override { MainPage::setMessageHook({}); }
+    void TearDown() override {
+        MainPage::setMessageHook({});
+        pagemsg::setFileHook({});
+    }
 
     // `seconds` of the simulator's scan as a recording.
     QString record(const char* name, double seconds) {
@@ -48,6 +62,9 @@ protected:
     static QString info(MainPage& page) {
         return page.playbackDialog()->findChild<QLineEdit*>(QStringLiteral("le_info"))->text();
     }
+    static QPushButton* button(MainPage& page, const char* name) {
+        return page.lidarPage()->findChild<QPushButton*>(QLatin1String(name));
+    }
     static bool cached(MainPage& page) {
         return page.playbackDialog() && info(page) == QLatin1String("Caching is finish!");
     }
@@ -55,6 +72,12 @@ protected:
     QTemporaryDir m_dir;
     QStringList m_messages;
 };
+
+// A target walking past an alarm rectangle 1000..3000 mm ahead: inside in
+// revolutions 1, 2, 4 and 5.
+const std::vector<int> kWalk = {4000, 2500, 1500, 700, 2000, 1200, 4000};
+const char kRectangle[] =
+    R"({"zones": [{"shape": "rectangle", "zone": 2, "kind": "alarm", "points": [[1000, 0], [3000, 1000]]}]})";
 
 }  // namespace
 
@@ -121,4 +144,110 @@ TEST_F(MainPagePlayback, SecondFileReplacesTheFirstAndBadFilesAreReported) {
     page.playbackDialog()->on_pb_close_clicked();
     EXPECT_EQ(page.playbackDialog(), nullptr);
     EXPECT_EQ(m_messages.size(), 1);
+}
+
+TEST_F(MainPagePlayback, ExportRevolutionButtonWritesTheRevolutionOnScreen) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    const QString rec = record("data0.dump", 2.0);
+    MainPage page;
+    QPushButton* exportButton = button(page, "pb_exportrevolution");
+    ASSERT_NE(exportButton, nullptr);
+    const QString out = m_dir.filePath("shown.csv");
+    QStringList asked;
+    pagemsg::setFileHook(
+        [&](pagemsg::FileChoice kind, const QString& caption, const QString&, const QString&) {
+            asked << caption;
+            return kind == pagemsg::FileChoice::SaveFile ? out : QString();
+        });
+
+    // Nothing on screen yet: said so, no file.
+    exportButton->click();
+    EXPECT_EQ(m_messages, QStringList{"No revolution is shown yet."});
+    EXPECT_FALSE(QFile::exists(out));
+
+    page.startPlayback(rec, true);
+    ASSERT_TRUE(testsupport::waitUntil([&] { return !page.shownRevolution().empty(); }, kWaitMs));
+    exportButton->click();
+    EXPECT_EQ(asked, QStringList{"Export revolution"});
+    int points = 0;
+    for (const RawData& fan : page.shownRevolution()) points += fan.count;
+    ASSERT_GT(points, 0);
+    QFile f(out);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    EXPECT_EQ(f.readAll().count('\n'), points + 1);  // a header, then one line per point
+    ASSERT_EQ(m_messages.size(), 2);
+    EXPECT_EQ(m_messages[1], "Revolution exported to " + out);
+}
+
+TEST_F(MainPagePlayback, WhatIfButtonShowsTheCountsOfThePlaybackFileAgainstTheWorkingZones) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    const pb::Bytes bytes = pb::targetWalk(kWalk);
+    const QString rec = m_dir.filePath("walk.dump");
+    {
+        QFile f(rec);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    }
+    auto list = std::make_unique<zones>();
+    std::string error;
+    ASSERT_TRUE(zones_from_json(kRectangle, *list, error)) << error;
+
+    MainPage page;
+    QPushButton* whatIf = button(page, "pb_whatif");
+    ASSERT_NE(whatIf, nullptr);
+    whatIf->click();
+    page.startPlayback(rec);
+    whatIf->click();
+    EXPECT_EQ(m_messages,
+              (QStringList{"No playback file is loaded: open a recording with the playback button first.",
+                           "The working zone list is empty: read, import or draw zones first."}));
+    EXPECT_EQ(page.whatIfDialog(), nullptr);
+
+    page.lidarPage()->loadZones(*list);
+    whatIf->click();
+    Dialog_WhatIf* dialog = page.whatIfDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->recording(), rec);
+
+    auto image = std::make_unique<ZoneDef>();
+    ASSERT_EQ(zones_to_zonedef(*list, false, 0, *image), kZoneListOk);
+    const struct {
+        int points, revolutions;
+        const char* triggered;  // by hand from the walk
+    } cases[] = {{1, 1, "4"}, {1, 2, "4"}, {1, 3, "4"}, {5, 1, "4"}, {6, 1, "0"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "F " << c.points << " C " << c.revolutions);
+        if (dialog->isRunning() || dialog->rowCount() == 0) {
+            QSignalSpy done(dialog, &Dialog_WhatIf::sig_finished);
+            ASSERT_TRUE(done.wait(kWaitMs));
+        }
+        dialog->findChild<QSpinBox*>("sb_points")->setValue(c.points);
+        dialog->findChild<QSpinBox*>("sb_revolutions")->setValue(c.revolutions);
+        QSignalSpy done(dialog, &Dialog_WhatIf::sig_finished);
+        dialog->findChild<QPushButton*>("pb_run")->click();
+        ASSERT_TRUE(done.wait(kWaitMs));
+        ASSERT_EQ(done.takeFirst().at(0).toBool(), true) << dialog->statusText().toStdString();
+
+        WhatIfOptions options;
+        options.minPoints = c.points;
+        options.minRevolutions = c.revolutions;
+        const WhatIfResult expected = zone_whatif(bytes.data(), bytes.size(), *image, options);
+        ASSERT_EQ(expected.rows.size(), 1u);
+        const WhatIfRow& row = expected.rows[0];
+        ASSERT_EQ(dialog->rowCount(), 1);
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColZone), "2");
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColKind), "alarm");
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColTriggered), c.triggered);
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColTriggered), QString::number(row.triggered));
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColAlarms), QString::number(row.alarms));
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColPoints), QString::number(row.pointsInside));
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColFirstTriggered),
+                  row.firstTriggered.revolution < 0
+                      ? "never"
+                      : QString("revolution %1").arg(row.firstTriggered.revolution));
+        EXPECT_EQ(dialog->cellText(0, Dialog_WhatIf::ColFirstAlarm),
+                  row.firstAlarm.revolution < 0 ? "never"
+                                                : QString("revolution %1").arg(row.firstAlarm.revolution));
+    }
 }

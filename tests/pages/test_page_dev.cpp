@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
+#include <QLabel>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStandardItemModel>
@@ -609,4 +610,77 @@ TEST(DevPageTranslation, SwitchAtRunTimeRetranslatesButtonsAndHeaders) {
     QCoreApplication::removeTranslator(&translator);
     QCoreApplication::processEvents();
     EXPECT_EQ(page.findChild<QPushButton*>("pb_refresh")->text(), QStringLiteral("Refresh"));
+}
+
+// ---------------------------------------------------------------- address conflicts
+
+namespace {
+
+bool marked(QStandardItemModel* model, int row) {
+    return model->item(row, Page_Dev::ColAddress)->data(Qt::BackgroundRole).isValid();
+}
+
+}  // namespace
+
+TEST_F(DevPage, TwoDevicesClaimingOneAddressAreBothMarked) {
+    QSignalSpy conflicts(page.get(), &Page_Dev::sig_addressConflicts);
+    auto* label = page->findChild<QLabel*>("lb_conflict");
+    ASSERT_NE(label, nullptr);
+    page->show();
+    page->recv_lidarHeart(record(udpStatus("SN1", "M", 4)));
+    std::vector<uint8_t> second = udpStatus("SN2", "M", 4);
+    hb::put16(second, 78, 2200);  // same address, another port and serial number
+    page->recv_lidarHeart(record(udpStatus("SN3", "M", 9)));
+    EXPECT_FALSE(label->isVisible());
+    page->recv_lidarHeart(record(second));
+
+    ASSERT_EQ(model->rowCount(), 3);
+    EXPECT_TRUE(marked(model, 0));
+    EXPECT_FALSE(marked(model, 1));
+    EXPECT_TRUE(marked(model, 2));
+    EXPECT_TRUE(model->item(2, Page_Dev::ColAddress)->toolTip().contains("SN1"));
+    EXPECT_TRUE(label->isVisible());
+    EXPECT_TRUE(label->text().contains("172.16.5.4")) << label->text().toStdString();
+    ASSERT_EQ(conflicts.count(), 1);
+    EXPECT_EQ(conflicts.last().at(0).toStringList(), QStringList{"172.16.5.4"});
+
+    // Heartbeats of a known conflict change nothing further; refresh forgets it.
+    page->recv_lidarHeart(record(second));
+    EXPECT_EQ(conflicts.count(), 1);
+    pressButton("pb_refresh");
+    EXPECT_FALSE(label->isVisible());
+    EXPECT_TRUE(page->addressConflicts().isEmpty());
+}
+
+TEST_F(DevPage, SerialNumberChangingBehindOneAddressIsAConflict) {
+    page->recv_lidarHeart(record(udpStatus("SN1", "M")));
+    page->recv_lidarHeart(record(udpStatus("OTHER", "M")));
+    ASSERT_EQ(model->rowCount(), 1);  // one row per address
+    EXPECT_TRUE(marked(model, 0));
+    EXPECT_EQ(page->addressConflicts(), QStringList{"172.16.5.4"});
+}
+
+TEST_F(DevPage, BoxAndScannerOnOneAddressConflict) {
+    page->recordBoxAddress("172.16.5.4");
+    page->recordBoxAddress("172.16.5.200");
+    EXPECT_TRUE(page->addressConflicts().isEmpty());
+    page->recv_lidarHeart(record(udpStatus("SN1", "M")));
+    EXPECT_TRUE(marked(model, 0));
+    EXPECT_EQ(page->addressConflicts(), QStringList{"172.16.5.4"});
+    EXPECT_TRUE(model->item(0, Page_Dev::ColAddress)->toolTip().contains("algorithm box"));
+}
+
+TEST_F(DevPage, ColumnsFitTheirContentsSoonAfterTheyChange) {
+    page->resize(1200, 400);
+    page->show();
+    std::vector<uint8_t> d = udpStatus("SN1", "M");
+    d[92] = d[93] = d[94] = d[95] = 1;  // a long alarm text
+    page->recv_lidarHeart(record(d));
+    const auto fits = [&](int column) {
+        return view->columnWidth(column) > view->fontMetrics().horizontalAdvance(at(0, column));
+    };
+    ASSERT_FALSE(at(0, Page_Dev::ColAlarm).isEmpty());
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return fits(Page_Dev::ColAlarm) && fits(Page_Dev::ColAddress); }, 5000));
+    EXPECT_TRUE(view->isColumnHidden(Page_Dev::ColBox));
 }

@@ -304,4 +304,26 @@ inline Bytes text(const std::string& s) {
     return Bytes(s.begin(), s.end());
 }
 
+// One turn of ten 36-degree 0xFACF fans, 36 points each (one per degree), all
+// at 5000 mm except, when targetMm > 0, a target's five points at 3..7 deg.
+inline Bytes targetTurn(int targetMm) {
+    Bytes b;
+    for (int s = 0; s < 3600; s += 360) {
+        std::vector<uint16_t> mm(36, 5000);
+        if (s == 0 && targetMm > 0)
+            for (int deg = 3; deg <= 7; ++deg) mm[size_t(deg)] = uint16_t(targetMm);
+        append(b, fanCF(uint16_t(s), 360, mm, std::vector<uint8_t>(36, 9)));
+    }
+    return b;
+}
+
+// A target walking through the scan: two empty turns, then one turn per
+// distance. Revolution k (boundary 180 deg) closes with the fans 0..144 deg of
+// turn k + 2; the first turn calibrates and the rest of the second is incomplete.
+inline Bytes targetWalk(const std::vector<int>& targetMm) {
+    Bytes b = concat({targetTurn(0), targetTurn(0)});
+    for (int mm : targetMm) append(b, targetTurn(mm));
+    return b;
+}
+
 }  // namespace pb

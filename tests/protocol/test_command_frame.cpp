@@ -6,25 +6,11 @@
 
 #include "command_frame.h"
 #include "crc32.h"
+#include "reference_crc.h"
 
 namespace {
 
-// Bit-by-bit reference: each little-endian word fed most significant bit first
-// into a register starting at 0xFFFFFFFF, polynomial 0x04C11DB7, no reflection,
-// no final XOR.
-uint32_t referenceCrc(const std::vector<uint8_t>& bytes, size_t words) {
-    uint32_t crc = 0xFFFFFFFFu;
-    for (size_t w = 0; w < words; ++w) {
-        const uint32_t word = uint32_t(bytes[4 * w]) | uint32_t(bytes[4 * w + 1]) << 8 |
-                              uint32_t(bytes[4 * w + 2]) << 16 | uint32_t(bytes[4 * w + 3]) << 24;
-        for (int bit = 31; bit >= 0; --bit) {
-            const bool in = ((word >> bit) & 1u) != ((crc >> 31) & 1u);
-            crc <<= 1;
-            if (in) crc ^= 0x04C11DB7u;
-        }
-    }
-    return crc;
-}
+using testsupport::referenceCrc;
 
 std::vector<uint8_t> le32(uint32_t v) {
     return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
