@@ -37,6 +37,7 @@ int runAudit(const std::vector<std::string>& args);
 int runParams(const std::vector<std::string>& args);
 int runUpgrade(const std::vector<std::string>& args);
 int runImage(const std::vector<std::string>& args);
+int runReport(const std::vector<std::string>& args);
 int runBox(const std::vector<std::string>& args);
 
 // True when args holds "-h" or "--help".

@@ -28,6 +28,7 @@ const Command kCommands[] = {
     {"params", cli::runParams, "export a scanner's parameters to a .lidar file, import or show one"},
     {"upgrade", cli::runUpgrade, "upgrade a scanner's firmware over UDP or a serial port"},
     {"image", cli::runImage, "pack a file into a firmware image, or check an image"},
+    {"report", cli::runReport, "write a scanner's commissioning report as a PDF"},
     {"box", cli::runBox, "list algorithm boxes; read and set a box's scanner lists and network; upgrade it"},
 };
 

@@ -52,6 +52,7 @@ class Page_Info;
 class Page_lidar;
 class Page_Main;
 class RecvDataProc;
+class ReportWriter;
 class SendCmdProc;
 class ZoneWriteCheck;
 
@@ -208,6 +209,10 @@ public slots:
     // Opens the admin window (created on first use) with the current link
     // type; the point-cloud page's admin button leads here.
     void showAdminPage();
+    // The point-cloud page's "Commissioning report…": asks for engineer, site and file name, reads
+    // the connected scanner's block and zones with the wait dialog, and writes
+    // the PDF (mainpage_report.cpp). Ends with sig_reportWritten.
+    void writeCommissioningReport();
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);
@@ -221,6 +226,8 @@ signals:
     void sig_message(QString title, QString text);
     // The link state changed: true once a link is open, false after closing it.
     void sig_linkChanged(bool open);
+    // A commissioning report run ended: written or not, and what the operator was told.
+    void sig_reportWritten(bool written, QString text);
 
 private:
     struct PageEntry {
@@ -357,4 +364,9 @@ private:
     std::optional<AuditRecord> m_pendingUpgrade;  // the firmware upgrade under way
     std::optional<AuditRecord> m_pendingImport;   // the parameter import under way
     bool m_auditFailureShown = false;
+
+    // ---- commissioning report
+    ReportWriter* m_reportWriter = nullptr;  // made on first use, a child of this window
+    QString m_reportEngineer;
+    QString m_reportSite;
 };

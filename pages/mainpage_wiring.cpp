@@ -74,6 +74,7 @@ void MainPage::connectWorkers() {
     connect(m_pageLidar, &Page_lidar::sig_cmd, m_sender, &SendCmdProc::recv_cmd);
     connect(this, &MainPage::sig_zonearg, m_pageLidar, &Page_lidar::recv_zonearg);
     connect(m_pageLidar, &Page_lidar::sig_openAdmin, this, [this] { showAdminPage(); });
+    connect(m_pageLidar, &Page_lidar::sig_commissioningReport, this, &MainPage::writeCommissioningReport);
     // Firmware upgrade.
     connect(this, &MainPage::sig_upgrade, m_firmware, &FirmwareUpdateProc::recv_upgrade);
     connect(m_firmware, &FirmwareUpdateProc::sig_finish, this, &MainPage::recv_upgradeFinish);

@@ -344,6 +344,7 @@ void Page_lidar::setConnected(bool connected, const QString& linkType) {
                        static_cast<QWidget*>(ui->pb_changezone), static_cast<QWidget*>(ui->pb_clearzone)})
         w->setEnabled(connected && property("zonesEnabled").toBool());
     ui->lb_linkstate->setText(connected ? tr("Connected (%1)").arg(m_linkType) : tr("No device connected"));
+    m_pbReport->setEnabled(connected);
 }
 
 void Page_lidar::updateZoneLabels() {

@@ -192,6 +192,8 @@ signals:
     void sig_exportRevolution();
     // "Zone what-if...": the playback file is to be checked against the working zones.
     void sig_whatIf();
+    // "Commissioning report…": the main window reads the scanner and writes its report.
+    void sig_commissioningReport();
 
 public:
     // The outcome of a save-log request: a refused start unchecks the box
@@ -242,6 +244,7 @@ private:
     QPointer<Dialog_ResolutionView> m_resolutionDialog;
     QPushButton* m_pbExportRevolution = nullptr;
     QPushButton* m_pbWhatIf = nullptr;
+    QPushButton* m_pbReport = nullptr;     // "Commissioning report…", live with a connected scanner
     std::unique_ptr<ZoneAlarm> m_offline;  // decodes imported images; created on first need
     bool m_offlineImported = false;
 

@@ -1,6 +1,7 @@
 // Page_lidar: the actions beside the playback button that the form does not
 // hold: the export of the revolution on screen and the zone what-if check of
-// the playback file. The main window carries both out.
+// the playback file, and the commissioning report of the connected scanner.
+// The main window carries them out.
 
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -19,6 +20,11 @@ void Page_lidar::buildActionButtons() {
     ui->hl_controls->insertWidget(at + 1, m_pbWhatIf);
     connect(m_pbExportRevolution, &QPushButton::clicked, this, &Page_lidar::sig_exportRevolution);
     connect(m_pbWhatIf, &QPushButton::clicked, this, &Page_lidar::sig_whatIf);
+    // With the other settings: it records the scanner, not what is on screen.
+    m_pbReport = new QPushButton(ui->gb_other);
+    m_pbReport->setObjectName(QStringLiteral("pb_report"));
+    ui->gl_other->addWidget(m_pbReport, 2, 0);
+    connect(m_pbReport, &QPushButton::clicked, this, &Page_lidar::sig_commissioningReport);
     retranslateActionButtons();
 }
 
@@ -28,4 +34,5 @@ void Page_lidar::retranslateActionButtons() {
         tr("Write the revolution on screen, live or played back, as CSV or PLY"));
     m_pbWhatIf->setText(tr("Zone what-if…"));
     m_pbWhatIf->setToolTip(tr("Check the playback file against the working zone list"));
+    m_pbReport->setText(tr("Commissioning report…"));
 }

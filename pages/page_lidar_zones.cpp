@@ -22,6 +22,7 @@
 #include "ui_page_lidar.h"
 #include "zone_image.h"
 #include "zone_shapes.h"
+#include "zonealarm.h"
 
 namespace {
 
@@ -203,13 +204,8 @@ bool Page_lidar::checkForWrite(zones& list) {
     // fit its slot is refused with the same words, before anything is sent.
     int bad = 0;
     const int status = check_zone_list(list, &bad);
-    if (status == kZoneListSlotOverflow) {
-        warn(tr("Zone ID:%1:The number of alarm zones more than the maximum limit!")
-                 .arg(QString::number(bad, 16).toUpper()));
-        return false;
-    }
     if (status != kZoneListOk) {
-        warn(QString::fromStdString(zone_list_check_text(status, bad)));
+        warn(ZoneAlarm::zoneListRefusal(status, bad));
         return false;
     }
     return true;

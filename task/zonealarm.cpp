@@ -65,17 +65,27 @@ void ZoneAlarm::registerMetaTypes() {
 
 // ============================================================ codec
 
+QString ZoneAlarm::zoneListRefusal(int status, int badIndex) {
+    switch (status) {
+        case kZoneListBadCount:
+            return tr("zone list count %1 outside 0..64").arg(badIndex);
+        case kZoneListBadEntry:
+            return tr("zone entry %1 has an unknown shape, kind or point count").arg(badIndex);
+        case kZoneListSlotOverflow:
+            return tr("Zone ID:%1:The number of alarm zones more than the maximum limit!")
+                .arg(QString::number(badIndex, 16).toUpper());
+        default:
+            return {};
+    }
+}
+
 qint64 ZoneAlarm::ZonesToZoneDef(const zones& data, int mirror) {
     uint32_t crc = 0;
     int badIndex = 0;
     const auto now = static_cast<uint32_t>(QDateTime::currentSecsSinceEpoch() & 0xFFFFFFFF);
     const int status = zones_to_zonedef(data, mirror != 0, now, *m_image, &crc, &badIndex);
     if (status != kZoneListOk) {
-        if (status == kZoneListSlotOverflow)
-            m_lastError = tr("Zone ID:%1:The number of alarm zones more than the maximum limit!")
-                              .arg(QString::number(badIndex, 16).toUpper());
-        else
-            m_lastError = QString::fromStdString(zone_list_check_text(status, badIndex));
+        m_lastError = zoneListRefusal(status, badIndex);
         RECV_TRACE("ZoneAlarm::ZonesToZoneDef") << "refused:" << m_lastError;
         return status;
     }

@@ -54,6 +54,8 @@ public:
 
     // Registers "zones" and "ZoneDef*" for queued connections. Idempotent.
     static void registerMetaTypes();
+    // The operator's words for a check_zone_list refusal (empty for kZoneListOk).
+    static QString zoneListRefusal(int status, int badIndex);
 
     // ---- codec (the image lives in this object; see zoneDef())
 

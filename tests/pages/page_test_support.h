@@ -9,6 +9,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QTranslator>
 #include <memory>
 
 #include "settings.h"
@@ -58,5 +59,24 @@ public:
 private:
     QTemporaryDir m_dir;
 };
+
+#ifdef VANTREL_QM_DIR
+// Installs one compiled catalogue ("Chinese" or "English") for the life of
+// `this`; `loaded` tells whether the .qm was found.
+class InstalledCatalogue {
+public:
+    explicit InstalledCatalogue(const QString& language) {
+        loaded = m_translator.load(QStringLiteral(VANTREL_QM_DIR "/%1.qm").arg(language));
+        if (loaded) QCoreApplication::installTranslator(&m_translator);
+    }
+    ~InstalledCatalogue() { QCoreApplication::removeTranslator(&m_translator); }
+    InstalledCatalogue(const InstalledCatalogue&) = delete;
+    InstalledCatalogue& operator=(const InstalledCatalogue&) = delete;
+    bool loaded = false;
+
+private:
+    QTranslator m_translator;
+};
+#endif
 
 }  // namespace pagetest

@@ -321,3 +321,15 @@ TEST_F(PageConfigTest, FirmwareGroupPairsTargetsAndRefusesWhileConnected) {
     EXPECT_EQ(m_messages[0].text, "Please make sure to use it offline!");
     EXPECT_EQ(ask.count(), 1);
 }
+
+// The form is written in Chinese; the English catalogue turns it into English.
+TEST(ConfigTranslation, EnglishCatalogueTranslatesTheChineseForm) {
+    ScratchSettings settings;
+    pagetest::InstalledCatalogue catalogue(QStringLiteral("English"));
+    ASSERT_TRUE(catalogue.loaded);
+    Page_Config page;
+    EXPECT_EQ(page.findChild<QGroupBox*>("groupBox")->title(), "General settings");
+    EXPECT_EQ(page.findChild<QGroupBox*>("groupBox_3")->title(), "Firmware upgrade");
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_upgrade")->text(), "Upgrade");
+    EXPECT_EQ(page.findChild<QComboBox*>("cb_type")->itemText(1), "Network model");
+}

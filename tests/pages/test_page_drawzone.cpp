@@ -163,3 +163,14 @@ TEST_F(DrawZone, CopyDeleteAndTheirLimits) {
     EXPECT_EQ(answerer.seen.text, QStringLiteral("The number of alarm zones more than the maximum limit!"));
     EXPECT_EQ(page.entryCount(), kMaxZoneEntries);
 }
+
+// The English form shows Chinese texts with the Chinese catalogue.
+TEST(DrawZoneTranslation, ChineseCatalogueTranslatesThePage) {
+    registerTaskMetaTypes();
+    pagetest::InstalledCatalogue catalogue(QStringLiteral("Chinese"));
+    ASSERT_TRUE(catalogue.loaded);
+    Page_DrawZone page;
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_ellipse")->text(), QString::fromUtf8("椭圆"));
+    EXPECT_EQ(page.findChild<QPushButton*>("pb_save")->text(), QString::fromUtf8("保存"));
+    EXPECT_EQ(page.findChild<QComboBox*>("cb_area")->itemText(2), QString::fromUtf8("3.报警区域"));
+}
