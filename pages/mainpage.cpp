@@ -363,6 +363,8 @@ void MainPage::recv_UploadZone(ZoneDef* zoneDef) {
 }
 
 void MainPage::recv_zoneData(zones data) {
+    // The report's read must not replace zones the operator has drawn but not written.
+    if (reportReadingZones()) return;
     m_readZones = std::make_unique<zones>(data);
     emit sig_zonearg(data);
 }

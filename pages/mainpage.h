@@ -213,6 +213,7 @@ public slots:
     // the connected scanner's block and zones with the wait dialog, and writes
     // the PDF (mainpage_report.cpp). Ends with sig_reportWritten.
     void writeCommissioningReport();
+    bool reportReadingZones() const;
 
 signals:
     void SendInit(QString m_type, int m_fd, QString ip_com, int port_baud);

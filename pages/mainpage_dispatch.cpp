@@ -89,6 +89,7 @@ void MainPage::recv_data(int type, QByteArray data) {
             handleParamBlock(data);
             break;
         case 6:
+            if (reportReadingZones()) break;  // the report run tells its own outcome
             if (decimal(data) != 1) {
                 showMessage(tr("error"), tr("read zone failed"));
                 m_zoneCheck->readFailed();

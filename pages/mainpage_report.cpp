@@ -24,6 +24,10 @@ QString linkText(const QString& type, const QString& address, int portOrBaud) {
 
 }  // namespace
 
+bool MainPage::reportReadingZones() const {
+    return m_reportWriter && m_reportWriter->readingZones();
+}
+
 void MainPage::writeCommissioningReport() {
     if (m_reportWriter && m_reportWriter->isBusy()) return;
     if (!isLinkOpen() || !(m_stateFlags & kBlockReceived) || m_isPlayback) {

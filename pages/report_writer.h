@@ -34,6 +34,8 @@ public:
     // in by the caller); false while a run is going on.
     bool start(const ReportInput& input, bool readZones, const QString& path);
     bool isBusy() const { return m_stage != Stage::Idle; }
+    // The zones arriving now are the report's own read, not one the pages asked for.
+    bool readingZones() const { return m_stage == Stage::Zones; }
     // The link closed: the run ends without a report.
     void cancel(const QString& reason);
 

@@ -85,6 +85,12 @@ TEST(MainPageReport, WritesTheConnectedScannersReportWithItsZones) {
     ASSERT_TRUE(testsupport::waitUntil(
         [&] { return (page.stateFlags() & MainPage::kBlockReceived) && !page.shownRevolution().empty(); },
         20000));
+    // Zones drawn on the page but not written yet survive the report's own read.
+    auto drawn = std::make_unique<zones>();
+    drawn->count = 1;
+    drawn->entries[0] = list->entries[0];
+    drawn->entries[0].zoneId = 5;
+    page.lidarPage()->loadZones(*drawn);
     // The operator starts it from the point-cloud page.
     ASSERT_TRUE(reportButton->isEnabled());
     reportButton->click();
@@ -98,6 +104,8 @@ TEST(MainPageReport, WritesTheConnectedScannersReportWithItsZones) {
           QStringLiteral("udp://127.0.0.2:41595"), QStringLiteral("zone 1"), QStringLiteral("zone B"),
           QStringLiteral("the last revolution received")})
         EXPECT_TRUE(text.contains(expected)) << expected.toStdString() << "\n" << text.toStdString();
+    ASSERT_EQ(page.lidarPage()->workingZones().count, 1);
+    EXPECT_EQ(page.lidarPage()->workingZones().entries[0].zoneId, 5);
 
     MainPage::setMessageHook({});
     pagemsg::setFileHook({});

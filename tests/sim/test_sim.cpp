@@ -629,11 +629,17 @@ TEST(SimUdp, StreamsRevolutionsToTheSourceOfLsats) {
     client.send(C_PACK, 2, "LSTOPH");
     ASSERT_TRUE(client.await(2, &r));
     EXPECT_TRUE(r.payload.startsWith("LiDAR"));
-    RevolutionCollector after;
-    client.collect(after, 300, 100);  // drain what was in flight
-    RevolutionCollector quiet;
-    client.collect(quiet, 500, 100);
-    EXPECT_EQ(quiet.fanCount, 0);
+    // What was in flight may still arrive on a busy machine; a scanner that kept
+    // streaming never leaves a half-second window without fans.
+    QElapsedTimer waited;
+    waited.start();
+    bool quietWindow = false;
+    while (!quietWindow && waited.elapsed() < 10000) {
+        RevolutionCollector window;
+        client.collect(window, 500, 1000);
+        quietWindow = window.fanCount == 0;
+    }
+    EXPECT_TRUE(quietWindow);
 }
 
 TEST(SimUdp, StateRecordCarriesTheFaultWord) {
