@@ -190,8 +190,13 @@ TEST_F(BoxPage, RowsMovedToAPortAreAddedAndMovedBackAreRemoved) {
     press("pb_input2");
     ASSERT_TRUE(testsupport::waitUntil([&] { return rows(portB).contains("10.0.0.2:2368"); }, kWaitMs));
     EXPECT_EQ(rows(before), QStringList());
-    const std::vector<BoxScannerEntry> added = box->scanners();
-    EXPECT_NE(std::find(added.begin(), added.end(), BoxScannerEntry{"10.0.0.2", 2368, 1}), added.end());
+    // The page moves the row at once; the box takes the LSADD a moment later.
+    EXPECT_TRUE(testsupport::waitUntil(
+        [&] {
+            const std::vector<BoxScannerEntry> added = box->scanners();
+            return std::find(added.begin(), added.end(), BoxScannerEntry{"10.0.0.2", 2368, 1}) != added.end();
+        },
+        kWaitMs));
 
     clickRow(portA, 0);
     press("pb_output");
