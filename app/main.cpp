@@ -8,6 +8,7 @@
 
 #include "connect_option.h"
 #include "mainpage.h"
+#include "window_options.h"
 
 namespace {
 
@@ -16,6 +17,10 @@ namespace {
 QString recordingArgument(const QStringList& arguments) {
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
+        if (windowOptionTakesValue(a)) {
+            ++i;  // its value is no recording
+            continue;
+        }
         if (a.startsWith(QLatin1String("file://"))) return QUrl(a).toLocalFile();
         if (!a.startsWith(QLatin1Char('-')) && !a.contains(QLatin1String("://"))) return a;
     }
@@ -46,6 +51,11 @@ int main(int argc, char** argv) {
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         window.setGeometry(screen->availableGeometry());
     window.showMaximized();
+    QString error;
+    if (!applyWindowOptions(app, window, &error)) {
+        std::fprintf(stderr, "vantrel: %s\n", qPrintable(error));
+        return 2;
+    }
     if (startLink.given) {
         // Once the event loop runs, as if the operator had asked for this link.
         QTimer::singleShot(0, &window, [&window, &startLink] {

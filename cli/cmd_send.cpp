@@ -14,6 +14,8 @@ namespace cli {
 namespace {
 
 const char kCommand[] = "send";
+// Longest lag of the receiver's acknowledgement behind the sender's report.
+constexpr int kAcknowledgementGraceMs = 1000;
 
 void usage(FILE* out) {
     std::fprintf(out,
@@ -22,7 +24,7 @@ void usage(FILE* out) {
                  "Connects, waits for the parameter block of the connection's initial read, then\n"
                  "sends TEXT (for example LSRPM:900H) as a tracked command (default S_PACK) and\n"
                  "prints the scanner's reply. Unanswered commands are re-sent like the program does\n"
-                 "and given up after the fourth transmission (about 5 s).\n"
+                 "and given up when the fourth transmission stays unanswered (about 6.5 s).\n"
                  "On a uart:// link the command runs as the plain-text exchange; \"OK\" is printed\n"
                  "when the scanner confirmed it.\n"
                  "exit status: 0 accepted, 1 link cannot be opened, 2 usage, 3 refused (\"NG\"),\n"
@@ -129,10 +131,17 @@ int runSend(const std::vector<std::string>& args) {
     const bool done = waitUntil(
         [&] { return session.lost() || gaveUp || (uart ? uartDone : (acked && (haveReply || !ok))); }, bound);
     if (session.lost()) return linkLost(session, kCommand);
-    // A refusal is acknowledged and then reported by the sender as well; the reply decides.
     if (!done && interrupted()) {
         printError(kCommand, "interrupted");
         return finish(audit::kSent, "interrupted before the answer", ExitInterrupted);
+    }
+    // A refusal is acknowledged by the receiver and then reported by the sender
+    // as well. The two reach us through different threads' queues, so the
+    // sender's report can come first: let the acknowledgement catch up before
+    // a report counts as "never answered".
+    if (gaveUp && !acked && !uart) {
+        waitUntil([&] { return acked || session.lost(); }, kAcknowledgementGraceMs);
+        if (session.lost()) return linkLost(session, kCommand);
     }
     if (uart) {
         if (gaveUp || !uartDone) {

@@ -10,6 +10,7 @@
 #include <cstring>
 
 #include "cli_common.h"
+#include "command_frame.h"
 #include "link_open.h"
 #include "metatypes.h"
 #include "model_table.h"
@@ -172,7 +173,9 @@ bool Session::open(const LinkAddress& link, std::string& error) {
     });
     connect(m_sender, &SendCmdProc::sig_data, this, &Session::recv_data);
     connect(m_sender, &SendCmdProc::sig_respondFinish, this, [this](int t, QString cmd, int time) {
-        if (!m_haveBlock) m_gaveUp = true;
+        // Only the block request decides the wait: a refused or lost LSATS
+        // (answered "NG" by a scanner that takes no settings) does not.
+        if (!m_haveBlock && t == GS_PACK) m_gaveUp = true;
         emit sig_respondFinish(t, cmd, time);
     });
     connect(this, &Session::SendInit, m_sender, &SendCmdProc::recv_Init);

@@ -42,8 +42,9 @@ class Session : public QObject {
     Q_OBJECT
 public:
     // Time the sender needs to give up on an unanswered command (4 transmissions
-    // about 1.6 s apart), plus slack for the queued signals.
-    static constexpr int kGiveUpMs = 6500;
+    // about 1.6 s apart, then 1.6 s for the last one's answer), plus slack for
+    // the queued signals.
+    static constexpr int kGiveUpMs = 8000;
 
     Session();
     ~Session() override;

@@ -125,6 +125,8 @@ void Page_Dev::setCell(int row, int column, const QString& text) {
         item = new QStandardItem;
         item->setEditable(false);
         m_model->setItem(row, column, item);
+    } else if (item->text() == text) {
+        return;  // most heartbeats repeat what the row shows
     }
     item->setText(text);
 }

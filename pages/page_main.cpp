@@ -3,9 +3,9 @@
 #include <QIcon>
 #include <QListWidgetItem>
 #include <QMessageBox>
-#include <QStringList>
 #include <string>
 
+#include "history_entry.h"
 #include "settings.h"
 #include "ui_page_main.h"
 
@@ -57,9 +57,7 @@ void Page_Main::loadHistory() {
     for (int i = 0; i < kMaxHistory; ++i) {
         const std::string value = settings.Read("History", "history" + std::to_string(i));
         if (value.empty()) break;
-        QString text = QString::fromStdString(value);
-        text.replace(QLatin1Char('|'), QLatin1Char('\n'));
-        ui->listWidget_history->addItem(text);
+        ui->listWidget_history->addItem(history_display_text(QString::fromStdString(value)));
     }
 }
 
@@ -72,23 +70,14 @@ void Page_Main::on_listWidget_Navigation_itemDoubleClicked(QListWidgetItem* item
 
 void Page_Main::on_listWidget_history_itemDoubleClicked(QListWidgetItem* item) {
     if (!item) return;
-    const QStringList lines = item->text().split(QLatin1Char('\n'));
-    // Lines: Time, Model, Type ("Type:UDP"), Info ("Info:ip:port") and Remote
-    // ("Remote:ip:port", empty after the colon for serial rows). An entry
-    // edited by hand into another shape is refused rather than half-read.
-    const QStringList info = lines.size() == 5 ? lines[3].split(QLatin1Char(':')) : QStringList();
-    if (lines.size() != 5 || !lines[2].contains(QLatin1Char(':')) || info.size() != 3) {
+    HistoryRequest request;
+    if (!parse_history_entry(item->text(), request)) {
         QMessageBox::warning(this, tr("warm"), tr("config.ini file is not correct!"));
         return;
     }
-    const QString type = lines[2].section(QLatin1Char(':'), 1);
-    const QString ipCom = info[1];
-    const int remotePort = info[2].toInt();
-    const QStringList remote = lines[4].split(QLatin1Char(':'));
-    const int portBaud = remote.size() == 3 ? remote[2].toInt() : 0;
 
     emit sig_wait(1);
-    emit sig_start(type, ipCom, portBaud, remotePort);
+    emit sig_start(request.type, request.ipCom, request.portBaud, request.remotePort);
 }
 
 void Page_Main::on_pb_audit_clicked() {

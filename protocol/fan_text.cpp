@@ -22,3 +22,15 @@ std::string fan_text_line(const RawData& fan) {
     append_fan_text_line(line, fan);
     return line;
 }
+
+uint64_t revolution_signature(const std::vector<RawData>& revolution) {
+    uint64_t hash = 0xcbf29ce484222325ULL;
+    std::string line;
+    for (const RawData& fan : revolution) {
+        line.clear();
+        append_fan_text_line(line, fan);
+        line += '\n';
+        for (unsigned char c : line) hash = (hash ^ c) * 0x100000001b3ULL;
+    }
+    return hash;
+}

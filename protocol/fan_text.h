@@ -7,7 +7,9 @@
 //
 // ASCII only, no line ending.
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "rawdata.h"
 
@@ -15,3 +17,8 @@ std::string fan_text_line(const RawData& fan);
 
 // Appends the same text to out (no line ending), reusing its capacity.
 void append_fan_text_line(std::string& out, const RawData& fan);
+
+// 64-bit FNV-1a over the text lines of every fan of a revolution, in order:
+// the same revolution decoded twice (live, and again from its recording)
+// gives the same value.
+uint64_t revolution_signature(const std::vector<RawData>& revolution);

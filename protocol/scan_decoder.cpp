@@ -387,9 +387,21 @@ constexpr size_t kParamBlockSize = 152;
 constexpr size_t kKeepAliveReplySize = 44;
 constexpr size_t kAmRecordSize = 32;
 
-// Outcome of a test at one position: not this message, a decoded message, or
-// a message that needs more bytes than the buffer holds.
-enum class Match { No, Done, Incomplete };
+// Outcome of a test at one position: not this message, a decoded message, a
+// message that needs more bytes than the buffer holds, or a damaged one to drop.
+enum class Match { No, Done, Incomplete, Damaged };
+
+// A reply frame carries a CRC over its header and body like a request does.
+// A damaged reply must not pass for an answer (one flipped byte turns a
+// refusal "NG" into an acceptance, or moves a zone piece), so one whose CRC
+// does not match is dropped like a lost reply and the sender asks again.
+// Bodies not padded to whole words cannot carry that CRC; they are taken as
+// they are.
+bool replyCrcHolds(const uint8_t* frame, size_t frameLength) {
+    const size_t covered = frameLength - 4;
+    if (covered % 4 != 0) return true;
+    return crc32_words(frame, covered / 4) == le32(frame + covered);
+}
 
 Match tryFramed(size_t len, const uint8_t* buf, size_t p, int& kind, size_t& consumed, char* message,
                 uint8_t* header) {
@@ -416,14 +428,16 @@ Match tryFramed(size_t len, const uint8_t* buf, size_t p, int& kind, size_t& con
         case KindKeepAlive:
             end = p + kKeepAliveReplySize;
             break;
-        case KindPayloadReply:
-        case KindStatusReply:
+        default:  // payload and status replies, and the zone replies the zone worker parses from p
             end = p + le16(m + 6) + 12;
             break;
-        default:
-            break;  // zone replies: the zone worker parses them from p
     }
     if (end > len) return Match::Incomplete;
+    if (!replyCrcHolds(m, end - p)) {
+        consumed = end;
+        return Match::Damaged;
+    }
+    const bool zoneReply = code->kind == KindZoneReadReply || code->kind == KindZoneWriteReply;
     std::memcpy(header, m, kReplyHeaderSize);
     if (code->kind == KindParamBlock) std::memcpy(message, m + 8, kParamBlockSize);
     if (code->kind == KindStatusReply) {
@@ -431,7 +445,7 @@ Match tryFramed(size_t len, const uint8_t* buf, size_t p, int& kind, size_t& con
         std::memcpy(message, m + 8, n);
     }
     kind = code->kind;
-    consumed = end;
+    consumed = zoneReply ? p : end;
     return Match::Done;
 }
 
@@ -462,6 +476,10 @@ int decode_stream_message(size_t len, const uint8_t* buf, uint8_t statusFlags[8]
             size_t consumed = 0;
             const Match r = tryFramed(len, buf, p, kind, consumed, messageOut, headerOut);
             if (r == Match::Incomplete) return KindNothing;
+            if (r == Match::Damaged) {
+                consumedOut = consumed;
+                return KindNothing;
+            }
             if (r == Match::Done) {
                 consumedOut = consumed;
                 return kind;

@@ -125,6 +125,11 @@ bool Settings::Write(const std::string& section, const std::string& key, const s
     std::string stored = cutCharacters(value, kMaxValueLength);
     for (char& c : stored)
         if (c == '\r' || c == '\n') c = ' ';
+    // The file format drops blanks around a value when it is loaded; drop them
+    // now, so the value reads back the same before and after a restart.
+    const size_t first = stored.find_first_not_of(" \t");
+    stored = first == std::string::npos ? std::string()
+                                        : stored.substr(first, stored.find_last_not_of(" \t") - first + 1);
     std::lock_guard<std::mutex> lock(m_impl->mutex);
     if (m_impl->ini.SetValue(section.c_str(), key.c_str(), stored.c_str()) < 0) return false;
     return m_impl->save();

@@ -29,7 +29,8 @@ public:
                      const std::string& defaultValue = {}) const;
 
     // Stores the value (cut to kMaxValueLength characters; line breaks become
-    // spaces so that a value cannot spill into further lines of the file) and
+    // spaces so that a value cannot spill into further lines of the file;
+    // blanks around it are dropped, as loading the file would drop them) and
     // saves the whole file at once. Returns false when the file could not be
     // saved or the section or key is not a usable INI name (empty, or holding
     // a line break, '=', '[' or ']').

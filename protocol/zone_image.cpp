@@ -235,6 +235,8 @@ int set_graph(int slot, const uint8_t* data, size_t len, bool mirror, zones& out
         const uint8_t* r = data + off;
         const int type = r[0], zoneId = r[1], kind = r[2], n = r[3];
         if (type == 0 || type > ZoneShapeFilter || kind > ZoneKindAlarm || n < 2 || n % 2 != 0) break;
+        // The pages index their sixteen zones by this number.
+        if (zoneId >= kZoneCount) break;
         if (off + 4 + 4 * size_t(n) > len) break;
         // An entry holds at most 20 vertices, and the fixed shapes need four values.
         if (isPolygonType(type) && n > 2 * kMaxZonePoints) break;

@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QHostAddress>
 #include <QSaveFile>
+#include <algorithm>
 #include <cstring>
 #include <exception>
 
@@ -59,6 +60,8 @@ DeviceState::DeviceState(const SimOptions& options) : m_model(options.model), m_
     b.uploadPort = port;
     b.lidarPort = port;
     b.rpm = static_cast<uint16_t>(m_rpms.empty() || rpmAllowed(600) ? 600 : m_rpms.front());
+    if (options.rpm > 0) b.rpm = static_cast<uint16_t>(options.rpm);
+    if (options.rpm == kTopSpeed) b.rpm = static_cast<uint16_t>(topRpm());
     b.zirDistance = 300;
     b.fir = 3;
     b.cir = 2;
@@ -92,6 +95,12 @@ bool DeviceState::rpmAllowed(int rpm) const {
     for (int v : m_rpms)
         if (v == rpm) return true;
     return false;
+}
+
+int DeviceState::topRpm() const {
+    int top = m_rpms.empty() ? 3000 : 0;
+    for (int v : m_rpms) top = std::max(top, v);
+    return top;
 }
 
 int32_t DeviceState::zoneState() const {

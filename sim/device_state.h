@@ -27,6 +27,8 @@ public:
     // Rotation speeds the model offers ("rpm" of the model table).
     const std::vector<int>& allowedRpms() const { return m_rpms; }
     bool rpmAllowed(int rpm) const;
+    // The fastest of them (3000 for a model the table does not list).
+    int topRpm() const;
     bool zonesSupported() const { return m_zonesSupported; }
 
     uint32_t faultWord() const { return m_fault; }

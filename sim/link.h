@@ -6,6 +6,8 @@
 #include <QByteArray>
 #include <QHostAddress>
 #include <QObject>
+#include <atomic>
+#include <cstdint>
 #include <random>
 #include <vector>
 
@@ -37,10 +39,18 @@ public:
     // False when the packet is to be dropped.
     bool apply(QByteArray& packet);
 
+    // Packets offered, dropped and corrupted so far (any thread).
+    uint64_t packets() const { return m_packets.load(std::memory_order_relaxed); }
+    uint64_t dropped() const { return m_dropped.load(std::memory_order_relaxed); }
+    uint64_t corrupted() const { return m_corrupted.load(std::memory_order_relaxed); }
+
 private:
     double m_drop;
     double m_corrupt;
     std::mt19937 m_rng;
+    std::atomic<uint64_t> m_packets{0};
+    std::atomic<uint64_t> m_dropped{0};
+    std::atomic<uint64_t> m_corrupted{0};
 };
 
 class Link : public QObject {

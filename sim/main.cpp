@@ -6,6 +6,7 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 
@@ -74,21 +75,26 @@ int main(int argc, char** argv) {
     const QCommandLineOption zoneFault(
         "zone-fault", "Zone transfer fault: none wrong-size short-piece bad-crc error corrupt-store.",
         "KIND");
-    const QCommandLineOption firmwareOut(
-        "firmware-out", "Write each firmware image received by an upgrade to FILE.", "FILE");
+    const QCommandLineOption firmwareOut("firmware-out",
+                                         "Write each firmware image received by an upgrade to FILE.", "FILE");
     const QCommandLineOption upgradeFault(
-        "upgrade-fault",
-        "Upgrade fault: silent-after:N drop-reply:N nak:N (serial) no-ack bad-status.", "KIND");
+        "upgrade-fault", "Upgrade fault: silent-after:N drop-reply:N nak:N (serial) no-ack bad-status.",
+        "KIND");
     const QCommandLineOption state("state", "Keep the parameter block (and FILE.zones) across restarts.",
                                    "FILE");
     const QCommandLineOption dump(
         "dump", "Write --seconds of the stream to FILE as a raw recording and exit.", "FILE");
     const QCommandLineOption seconds("seconds", "Length of --dump in seconds.", "N", "5");
     const QCommandLineOption seed("seed", "Seed of the scene noise and the fault dice.", "N");
+    const QCommandLineOption rpm("rpm", "Rotation speed at start: one the model offers, or max.", "RPM");
+    const QCommandLineOption fleet(
+        "fleet", "Announce N scanners on the heartbeat group: this one and N-1 with their own addresses.",
+        "N");
     const QCommandLineOption quiet("quiet", "Do not log commands.");
     parser.addOptions({udp,  tcp,     serial, link, format,    fan,   model, sn,      heartbeat, fault,
                        drop, corrupt, refuse, mute, zoneFault, state, dump,  seconds, seed,      quiet});
     parser.addOptions({firmwareOut, upgradeFault, baud});
+    parser.addOptions({rpm, fleet});
     const QCommandLineOption box(
         "box", "An algorithm box at IP: status on the heartbeat group, commands on UDP 6666.", "IP");
     const QCommandLineOption box320("box-320", "Send 320-byte box status datagrams instead of 312.");
@@ -163,6 +169,14 @@ int main(int argc, char** argv) {
     if (parser.isSet(seed)) o.seed = parser.value(seed).toUInt(&ok);
     if (!ok) return fail("--seed wants a whole number");
     o.logCommands = !parser.isSet(quiet);
+    if (parser.isSet(rpm)) {
+        if (parser.value(rpm) == QLatin1String("max"))
+            o.rpm = sim::kTopSpeed;
+        else if (o.rpm = parser.value(rpm).toInt(&ok); !ok || o.rpm <= 0)
+            return fail("--rpm wants a speed in revolutions per minute, or max");
+    }
+    if (parser.isSet(fleet)) o.fleet = parser.value(fleet).toInt(&ok);
+    if (!ok) return fail("--fleet wants a number of scanners");
 
     if (parser.isSet(dump)) {
         const double n = parser.value(seconds).toDouble(&ok);
@@ -223,6 +237,14 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     const int rc = app.exec();
+    // What was sent, for soak runs that compare it with what arrived.
+    const sim::Simulator::PacketCounts counts = simulator.packetCounts();
+    const int fans = simulator.fansSent();
+    const int perRevolution = std::max(1, simulator.fansPerRevolution());
+    std::fprintf(
+        stderr, "vantrel-sim: sent %d fans (%d revolutions), %llu packets, %llu dropped, %llu corrupted\n",
+        fans, fans / perRevolution, static_cast<unsigned long long>(counts.packets),
+        static_cast<unsigned long long>(counts.dropped), static_cast<unsigned long long>(counts.corrupted));
     simulator.stop();
     boxSimulator.stop();
     return rc;

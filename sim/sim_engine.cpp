@@ -6,6 +6,7 @@
 
 #include "command_frame.h"
 #include "firmware_target.h"
+#include "fleet.h"
 #include "packet_encoders.h"
 #include "pty_link.h"
 #include "tcp_link.h"
@@ -19,6 +20,8 @@ constexpr int kStreamTickMs = 2;
 constexpr int kStatusPeriodMs = 2000;
 constexpr int kHeartbeatPeriodMs = 1000;
 constexpr int kRestartSilenceMs = 2000;
+// The other members of a fleet are spread over each second in steps this long.
+constexpr int kFleetTickMs = 10;
 
 QString modeName(uint16_t mode) {
     switch (mode) {
@@ -59,6 +62,7 @@ SimEngine::SimEngine(const SimOptions& options, QObject* parent)
     connect(&m_streamTimer, &QTimer::timeout, this, &SimEngine::streamTick);
     connect(&m_statusTimer, &QTimer::timeout, this, &SimEngine::statusTick);
     connect(&m_heartbeatTimer, &QTimer::timeout, this, &SimEngine::heartbeatTick);
+    connect(&m_fleetTimer, &QTimer::timeout, this, &SimEngine::fleetTick);
 }
 
 SimEngine::~SimEngine() {
@@ -125,6 +129,10 @@ bool SimEngine::open(QString* error) {
     if (m_options.heartbeat != HeartbeatKind::Off && (m_udp || m_tcp)) {
         m_heartbeatTimer.start(kHeartbeatPeriodMs);
         QTimer::singleShot(0, this, &SimEngine::heartbeatTick);
+        if (m_options.fleet > 1) {
+            m_fleetClock.start();
+            m_fleetTimer.start(kFleetTickMs);
+        }
     }
     return true;
 }
@@ -133,6 +141,7 @@ void SimEngine::close() {
     m_streamTimer.stop();
     m_statusTimer.stop();
     m_heartbeatTimer.stop();
+    m_fleetTimer.stop();
     delete m_udp;
     delete m_tcp;
     delete m_pty;
@@ -209,7 +218,24 @@ void SimEngine::statusTick() {
 void SimEngine::heartbeatTick() {
     if (m_restarting) return;
     const HeartbeatLink kind = m_udp ? HeartbeatLink::Udp : HeartbeatLink::Tcp;
-    const QByteArray datagram = buildHeartbeat(m_options.heartbeat, m_state, kind);
+    sendHeartbeat(buildHeartbeat(m_options.heartbeat, m_state, kind));
+}
+
+void SimEngine::fleetTick() {
+    if (m_restarting) return;
+    const HeartbeatLink kind = m_udp ? HeartbeatLink::Udp : HeartbeatLink::Tcp;
+    const int others = m_options.fleet - 1;
+    // Each of the others once a second, evenly spread; after a stall at most
+    // one round is made up, as devices that were not heard are just late.
+    const qint64 due = m_fleetClock.elapsed() * others / 1000;
+    if (due - m_fleetSent > others) m_fleetSent = due - others;
+    for (; m_fleetSent < due; ++m_fleetSent) {
+        const int member = 1 + int(m_fleetSent % others);
+        sendHeartbeat(buildFleetHeartbeat(m_options.heartbeat, m_state, kind, member));
+    }
+}
+
+void SimEngine::sendHeartbeat(const QByteArray& datagram) {
     if (datagram.isEmpty()) return;
     if (m_udp) {
         m_udp->sendHeartbeat(datagram);

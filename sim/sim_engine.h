@@ -43,11 +43,16 @@ public:
 
     std::atomic<int> commands{0};
     std::atomic<int> fans{0};
+    // Fans that make one revolution, and the fault dice's counters (any thread).
+    int fansPerRevolution() const { return m_generator.fansPerRevolution(); }
+    const PacketFaults& faults() const { return m_faults; }
 
 private:
     void streamTick();
     void statusTick();
     void heartbeatTick();
+    void fleetTick();
+    void sendHeartbeat(const QByteArray& datagram);
     void rebase();
     void apply(const CommandEffects& fx, const CommandOrigin& origin);
     void updateUdpTarget();
@@ -71,6 +76,9 @@ private:
     QTimer m_streamTimer;
     QTimer m_statusTimer;
     QTimer m_heartbeatTimer;
+    QTimer m_fleetTimer;
+    QElapsedTimer m_fleetClock;
+    qint64 m_fleetSent = 0;
     QElapsedTimer m_clock;
     qint64 m_runStartNs = 0;
     qint64 m_fansThisRun = 0;

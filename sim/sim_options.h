@@ -15,6 +15,8 @@ QString streamFormatName(StreamFormat format);
 
 enum class SerialMode { None, Uart, Vpc };
 
+constexpr int kTopSpeed = -1;  // SimOptions::rpm
+
 enum class HeartbeatKind { Off, Status112, Short80, Short60 };
 
 struct SimOptions {
@@ -37,8 +39,14 @@ struct SimOptions {
     StreamFormat format = StreamFormat::Facf;
     bool formatGiven = false;
     int fanDegrees = 36;  // width of one fan; must divide 360 and be a multiple of 9
+    // Rotation speed at start (revolutions per minute); 0: the factory speed,
+    // kTopSpeed: the fastest the model offers. Must be one the model offers.
+    int rpm = 0;
 
     HeartbeatKind heartbeat = HeartbeatKind::Status112;
+    // Scanners announced on the heartbeat group, this one included: each of
+    // the others has its own serial number and address and sends once a second.
+    int fleet = 1;
 
     // Faults.
     uint32_t faultWord = 0;       // carried in LMSG/AM records

@@ -4,6 +4,7 @@
 #include <QFile>
 
 #include "device_state.h"
+#include "fleet.h"
 #include "packet_encoders.h"
 #include "sim_engine.h"
 #include "stream_generator.h"
@@ -18,6 +19,19 @@ bool validateOptions(const SimOptions& options, QString* error) {
     // mode; on any other link it would be read as a general 0xFACE packet.
     if (format == StreamFormat::Legacy && (network || options.serial == SerialMode::Vpc)) {
         if (error) *error = QStringLiteral("the legacy format is only spoken on --serial uart");
+        return false;
+    }
+    if (options.rpm != 0) {
+        const DeviceState state(options);
+        if (options.rpm != kTopSpeed && !(options.rpm > 0 && state.rpmAllowed(options.rpm))) {
+            if (error)
+                *error =
+                    QStringLiteral("--rpm: %1 does not turn at %2 rpm").arg(options.model).arg(options.rpm);
+            return false;
+        }
+    }
+    if (options.fleet < 1 || options.fleet > kMaxFleet) {
+        if (error) *error = QStringLiteral("--fleet takes 1..%1 scanners").arg(kMaxFleet);
         return false;
     }
     // Written as "inside" tests so that NaN fails them too.
@@ -63,6 +77,20 @@ int Simulator::commandsReceived() const {
 
 int Simulator::fansSent() const {
     return m_engine ? m_engine->fans.load() : 0;
+}
+
+int Simulator::fansPerRevolution() const {
+    return m_engine ? m_engine->fansPerRevolution() : 0;
+}
+
+Simulator::PacketCounts Simulator::packetCounts() const {
+    PacketCounts counts;
+    if (m_engine) {
+        counts.packets = m_engine->faults().packets();
+        counts.dropped = m_engine->faults().dropped();
+        counts.corrupted = m_engine->faults().corrupted();
+    }
+    return counts;
 }
 
 int Simulator::firmwareImagesAccepted() const {

@@ -8,6 +8,7 @@
 
 #include <QString>
 #include <atomic>
+#include <cstdint>
 #include <memory>
 
 #include "engine_thread.h"
@@ -36,6 +37,16 @@ public:
     // Counters, readable from any thread.
     int commandsReceived() const;
     int fansSent() const;
+    // Fans that make one revolution in the configured format.
+    int fansPerRevolution() const;
+    // Packets offered to the links, and of them dropped and corrupted by
+    // --drop and --corrupt.
+    struct PacketCounts {
+        uint64_t packets = 0;
+        uint64_t dropped = 0;
+        uint64_t corrupted = 0;
+    };
+    PacketCounts packetCounts() const;
     // Firmware images an upgrade delivered whole and the checks accepted.
     int firmwareImagesAccepted() const;
 

@@ -40,7 +40,18 @@ ZoneStore::ZoneStore() {
 
 std::vector<QByteArray> ZoneStore::handle(uint16_t mode, uint16_t sn, const QByteArray& body) {
     if (mode == ZONE_READ_PACK) return {sim::encodeReplyFrame(mode, sn, handleRead(body))};
-    if (mode == ZONE_WRITE_PACK) return {sim::encodeReplyFrame(mode, sn, handleWrite(body))};
+    if (mode == ZONE_WRITE_PACK) {
+        // A request sent again (same sequence number, same body: its answer
+        // was lost) gets the same answer again, the way a scanner that keeps
+        // its last answer does; doing it twice would, for a reload, refuse the
+        // image the first one just stored.
+        if (sn == m_lastWriteSn && body == m_lastWriteBody && !m_lastWriteReply.isEmpty())
+            return {sim::encodeReplyFrame(mode, sn, m_lastWriteReply)};
+        m_lastWriteSn = sn;
+        m_lastWriteBody = body;
+        m_lastWriteReply = handleWrite(body);
+        return {sim::encodeReplyFrame(mode, sn, m_lastWriteReply)};
+    }
     return {};
 }
 

@@ -66,4 +66,8 @@ private:
     QByteArray m_staging;
     uint32_t m_expectedCrc = 0;
     ZoneFault m_fault = ZoneFault::None;
+    // The last write request and its answer, for a request sent again.
+    int m_lastWriteSn = -1;
+    QByteArray m_lastWriteBody;
+    QByteArray m_lastWriteReply;
 };

@@ -46,7 +46,7 @@ void RecvTCPProc::reportLoss(const QString& reason) {
 }
 
 void RecvTCPProc::recv_data() {
-    std::mt19937 rng(uint32_t(QDateTime::currentMSecsSinceEpoch()));
+    std::mt19937 rng{uint32_t(QDateTime::currentMSecsSinceEpoch())};
     auto nextSn = [&rng]() { return int(rng() & 0xFFFF); };
     ReplyStream s{size_t(kCmdBufferSize)};
     uint8_t flags[8] = {};

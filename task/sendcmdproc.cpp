@@ -417,9 +417,8 @@ void SendCmdProc::cmdReissued() {
         TrackedCommand& entry = m_tracked[i];
         // Unsigned difference: correct across the wrap of the 32-bit millisecond count.
         if (uint32_t(t - entry.sentAt) <= kReissueAfterMs) continue;
-        transmit(entry.data, size_t(entry.length), storedTarget());
-        entry.sendCount += 1;
-        entry.sentAt = t;
+        // Given up only once the last re-send has had its time to be answered
+        // too: an answer to it is an answer to the command.
         if (entry.sendCount >= kMaxTransmissions) {
             const int mode = entry.mode;
             const QString text = commandText(entry);
@@ -427,7 +426,11 @@ void SendCmdProc::cmdReissued() {
             emit sig_respondFinish(mode, text, kRespondShowSeconds);
             emit sig_cmdOutcome(mode, text, CmdNoAnswer);
             if (m_tracked.empty()) emit sig_wait(false);
+            continue;
         }
+        transmit(entry.data, size_t(entry.length), storedTarget());
+        entry.sendCount += 1;
+        entry.sentAt = t;
     }
 }
 

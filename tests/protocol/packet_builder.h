@@ -242,13 +242,33 @@ inline Bytes lmsg(uint8_t fill = 0x11) {
     return b;
 }
 
-// 'L','H', code (2 bytes), sn, len, payload, 4 CRC bytes (not checked by the decoder).
+// CRC-32, polynomial 0x04C11DB7, register 0xFFFFFFFF, no reflection, no final
+// XOR, over little-endian u32 words fed most significant bit first.
+inline uint32_t crcWords(const Bytes& b, size_t at, size_t words) {
+    uint32_t crc = 0xFFFFFFFF;
+    for (size_t w = 0; w < words; ++w) {
+        const size_t o = at + 4 * w;
+        const uint32_t word =
+            uint32_t(b[o]) | uint32_t(b[o + 1]) << 8 | uint32_t(b[o + 2]) << 16 | uint32_t(b[o + 3]) << 24;
+        for (int bit = 31; bit >= 0; --bit) {
+            const bool in = ((word >> bit) & 1) != 0;
+            const bool top = (crc & 0x80000000u) != 0;
+            crc <<= 1;
+            if (in != top) crc ^= 0x04C11DB7u;
+        }
+    }
+    return crc;
+}
+
+// 'L','H', code (2 bytes), sn, len, payload, 4 CRC bytes.
 inline Bytes lhReply(uint8_t code2, uint8_t code3, uint16_t sn, const Bytes& payload) {
     Bytes b{'L', 'H', code2, code3};
     put16(b, sn);
     put16(b, uint16_t(payload.size()));
     append(b, payload);
-    put32(b, 0xC0FFEE00);
+    // The frame CRC over header and body; a body not padded to whole words
+    // gets a filler (such replies are taken unchecked).
+    put32(b, payload.size() % 4 == 0 ? crcWords(b, 0, b.size() / 4) : 0xC0FFEE00);
     return b;
 }
 
@@ -266,24 +286,6 @@ inline Bytes paramReply(uint16_t sn) {
 // Keep-alive reply: 44 bytes in all.
 inline Bytes keepAliveReply(uint16_t sn) {
     return lhReply(0xBE, 0xB4, sn, Bytes(32, 0x5A));
-}
-
-// CRC-32, polynomial 0x04C11DB7, register 0xFFFFFFFF, no reflection, no final
-// XOR, over little-endian u32 words fed most significant bit first.
-inline uint32_t crcWords(const Bytes& b, size_t at, size_t words) {
-    uint32_t crc = 0xFFFFFFFF;
-    for (size_t w = 0; w < words; ++w) {
-        const size_t o = at + 4 * w;
-        const uint32_t word =
-            uint32_t(b[o]) | uint32_t(b[o + 1]) << 8 | uint32_t(b[o + 2]) << 16 | uint32_t(b[o + 3]) << 24;
-        for (int bit = 31; bit >= 0; --bit) {
-            const bool in = ((word >> bit) & 1) != 0;
-            const bool top = (crc & 0x80000000u) != 0;
-            crc <<= 1;
-            if (in != top) crc ^= 0x04C11DB7u;
-        }
-    }
-    return crc;
 }
 
 // "AM" record: 7 u32 words (the first holding 'A','M') and their CRC.

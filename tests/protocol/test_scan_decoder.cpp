@@ -354,6 +354,23 @@ TEST(StreamMessages, StatusReplyCarriesItsFirstTwoBytes) {
     EXPECT_EQ(d.consumed, 5 + 12u);
 }
 
+// Regression (fault runs with --corrupt): a damaged "NG" reply was taken for
+// an acceptance. A reply whose CRC does not match is dropped whole instead.
+TEST(StreamMessages, ReplyWithADamagedCrcIsDroppedNotTakenForAnAnswer) {
+    DecoderHarness d;
+    const Bytes refused = pb::lhReply(0xAC, 0xFF, 5, Bytes{'N', 'G', 0, 0});
+    ASSERT_EQ(d.decode(refused), KindStatusReply);
+    EXPECT_EQ(d.text(), "NG");
+    for (const Bytes& intact : {refused, pb::paramReply(6), pb::lhReply(0xAC, 0xA5, 7, Bytes(12, 0))}) {
+        for (size_t at : {size_t(4), size_t(8), intact.size() - 1}) {  // sequence number, body, CRC
+            Bytes damaged = intact;
+            damaged[at] ^= 0x5A;
+            EXPECT_EQ(d.decode(damaged), KindNothing) << at;
+            EXPECT_EQ(d.consumed, damaged.size()) << at;
+        }
+    }
+}
+
 TEST(StreamMessages, ZoneRepliesConsumeUpToTheirStart) {
     DecoderHarness d;
     const Bytes read = pb::lhReply(0xB8, 0xA5, 0x10, Bytes(40, 1));

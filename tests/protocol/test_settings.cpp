@@ -93,6 +93,19 @@ TEST_F(SettingsTest, LineBreaksCannotInjectKeys) {
     EXPECT_FALSE(Settings::instance().Write("", "key", "x"));
 }
 
+// Regression (fuzzing): a value ending in a line break read back with a
+// trailing blank until the next start, and without it afterwards.
+TEST_F(SettingsTest, ValueReadsBackTheSameBeforeAndAfterReload) {
+    const std::string written[] = {"/data/logs\n", "  /data/logs\t", "\r\n", "a b"};
+    const std::string stored[] = {"/data/logs", "/data/logs", "", "a b"};
+    for (size_t i = 0; i < 4; ++i) {
+        ASSERT_TRUE(Settings::instance().Write("Standard", "Logpath", written[i]));
+        EXPECT_EQ(Settings::instance().Read("Standard", "Logpath", "-"), stored[i]);
+        Settings::setDirectoryForTesting(dir());
+        EXPECT_EQ(Settings::instance().Read("Standard", "Logpath", "-"), stored[i]);
+    }
+}
+
 TEST_F(SettingsTest, ConcurrentReadersAndWritersSeeWholeValues) {
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {

@@ -495,6 +495,19 @@ TEST(ZoneDecode, InvalidRecordEndsItsSlotButKeepsEarlierEntries) {
     EXPECT_EQ(out.entries[1].zoneId, 1);
 }
 
+// Regression: a record naming zone 16 or above became an entry whose zone
+// number the pages use as an index into their sixteen zones.
+TEST(ZoneDecode, RecordWithAZoneNumberAboveFifteenEndsItsSlot) {
+    auto def = std::make_unique<ZoneDef>();
+    std::memset(def.get(), 0, sizeof(ZoneDef));
+    size_t at = putRecord(def->records[2], 0, 2, 15, 1, 4);
+    putRecord(def->records[2], at, 2, 0x20, 1, 4);
+    zones out;
+    EXPECT_EQ(set_graph(2, def->records[2], 960, false, out), 1);
+    ASSERT_EQ(out.count, 1);
+    EXPECT_EQ(out.entries[0].zoneId, 15);
+}
+
 TEST(ZoneDecode, RecordsThatWouldOverrunAreNotRead) {
     auto def = std::make_unique<ZoneDef>();
     std::memset(def.get(), 0, sizeof(ZoneDef));

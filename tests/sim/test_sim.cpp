@@ -15,6 +15,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <thread>
 
@@ -510,6 +511,32 @@ TEST(CommandHandler, MalformedSetArgumentsAreRefusedAndLeaveTheBlockAlone) {
     EXPECT_EQ(handler.applySet(QStringLiteral("\x01\xFF"), fx), sim::CommandHandler::SetResult::Unknown);
 }
 
+// A re-sent zone write (its answer lost on the way) must not be carried out
+// twice: a second reload found the image no longer erased and refused it, so
+// a write that had succeeded ended as a failure.
+TEST(ZoneStoreWrites, RequestSentAgainGetsItsFirstAnswerAgain) {
+    ZoneStore store;
+    const QByteArray image = store.image();
+    const auto* bytes = reinterpret_cast<const uint8_t*>(image.constData());
+    auto result = [&](uint16_t sn, uint32_t offset, uint16_t length, const uint8_t* data, size_t n) {
+        const std::vector<uint8_t> body = zone_write_request(offset, length, data, n);
+        const std::vector<QByteArray> replies = store.handle(
+            ZONE_WRITE_PACK, sn, QByteArray(reinterpret_cast<const char*>(body.data()), int(body.size())));
+        return replies.size() == 1 ? le32(reinterpret_cast<const uint8_t*>(replies[0].constData()) + 16)
+                                   : 0xFFFFFFFFu;
+    };
+    uint8_t erase[8];
+    put_le32(erase, kZoneDefSize);
+    put_le32(erase + 4, crc32_words(bytes, kZoneDefSize / 4));
+    ASSERT_EQ(result(1, kZoneErase, 0, erase, 8), 0u);
+    for (uint32_t at = 0; at < kZoneDefSize; at += kZonePieceSize)
+        ASSERT_EQ(result(uint16_t(2 + at / kZonePieceSize), at, kZonePieceSize, bytes + at, kZonePieceSize),
+                  0u);
+    EXPECT_EQ(result(900, kZoneReload, 0, nullptr, 0), 0u);
+    EXPECT_EQ(result(900, kZoneReload, 0, nullptr, 0), 0u) << "the same request again";
+    EXPECT_NE(result(901, kZoneReload, 0, nullptr, 0), 0u) << "a new reload without an erase";
+}
+
 TEST(CommandHandler, ShortZoneRequestsGetAReplyAndChangeNothing) {
     sim::SimOptions o;
     sim::DeviceState state(o);
@@ -717,24 +744,38 @@ TEST(SimUdp, LsudpMovesTheScannerToTheNewLoopbackAddress) {
 
 // ---------------------------------------------------------------- heartbeat
 
+namespace {
+
+// A socket that hears the heartbeat group on loopback, or -1.
+int joinHeartbeatGroup() {
+    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    if (sock < 0) return -1;
+    const int one = 1;
+    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
+    sockaddr_in any{};
+    any.sin_family = AF_INET;
+    any.sin_port = htons(6789);
+    ip_mreq mreq{};
+    mreq.imr_multiaddr.s_addr = inet_addr("225.225.225.225");
+    mreq.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
+    if (::bind(sock, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0 ||
+        setsockopt(sock, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq) != 0) {
+        ::close(sock);
+        return -1;
+    }
+    return sock;
+}
+
+}  // namespace
+
 class HeartbeatKinds : public ::testing::TestWithParam<int> {};
 
 TEST_P(HeartbeatKinds, ArrivesOnTheMulticastGroup) {
     VANTREL_REQUIRE_PRIVATE_NETWORK();
     ensureApp();
     const int size = GetParam();
-    const int sock = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int sock = joinHeartbeatGroup();
     ASSERT_GE(sock, 0);
-    const int one = 1;
-    setsockopt(sock, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in any{};
-    any.sin_family = AF_INET;
-    any.sin_port = htons(6789);
-    ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr*>(&any), sizeof any), 0);
-    ip_mreq mreq{};
-    mreq.imr_multiaddr.s_addr = inet_addr("225.225.225.225");
-    mreq.imr_interface.s_addr = htonl(INADDR_LOOPBACK);
-    ASSERT_EQ(setsockopt(sock, IPPROTO_IP, IP_ADD_MEMBERSHIP, &mreq, sizeof mreq), 0);
 
     const quint16 port = nextPort();
     sim::SimOptions o = udpOptions(port);
@@ -765,6 +806,53 @@ TEST_P(HeartbeatKinds, ArrivesOnTheMulticastGroup) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryLayout, HeartbeatKinds, ::testing::Values(112, 80, 60));
+
+TEST(SimFleet, EveryMemberAnnouncesItsOwnSerialNumberAndAddressOnceASecond) {
+    VANTREL_REQUIRE_PRIVATE_NETWORK();
+    ensureApp();
+    const int sock = joinHeartbeatGroup();
+    ASSERT_GE(sock, 0);
+    sim::SimOptions o = udpOptions(nextPort());
+    o.heartbeat = sim::HeartbeatKind::Status112;
+    o.fleet = 4;
+    sim::Simulator s(o);
+    ASSERT_TRUE(s.start());
+    std::map<std::string, std::string> addressOf;  // serial number -> scanner address
+    uint8_t buf[4096];
+    QElapsedTimer clock;
+    clock.start();
+    while (addressOf.size() < 4 && clock.elapsed() < 5000) {
+        if (udp_recv(sock, buf, sizeof buf, 500, nullptr) != 112) continue;
+        addressOf[reinterpret_cast<char*>(buf + 16)] =
+            std::to_string(buf[60]) + "." + std::to_string(buf[61]) + "." + std::to_string(buf[62]) + "." +
+            std::to_string(buf[63]);
+    }
+    ::close(sock);
+    const std::map<std::string, std::string> expected{{"VT2401A0001", "127.0.0.2"},
+                                                      {"VT2401A0001-1", "10.77.0.2"},
+                                                      {"VT2401A0001-2", "10.77.0.3"},
+                                                      {"VT2401A0001-3", "10.77.0.4"}};
+    EXPECT_EQ(addressOf, expected);
+}
+
+TEST(SimOptionsCheck, SpeedMustBeOneTheModelOffersAndMaxIsItsTopSpeed) {
+    sim::SimOptions o = udpOptions(1);
+    o.rpm = 700;  // TQX-H540-S turns at 600..1800 in steps of 300
+    QString error;
+    EXPECT_FALSE(sim::validateOptions(o, &error));
+    EXPECT_TRUE(error.contains(QStringLiteral("700")));
+    o.rpm = 1800;
+    EXPECT_TRUE(sim::validateOptions(o, nullptr));
+    EXPECT_EQ(sim::DeviceState(o).block().rpm, 1800);
+    o.model = QStringLiteral("TQX-H600-E");
+    o.rpm = sim::kTopSpeed;
+    EXPECT_TRUE(sim::validateOptions(o, nullptr));
+    EXPECT_EQ(sim::DeviceState(o).block().rpm, 3000);
+    for (int fleet : {0, -3, 20001}) {
+        o.fleet = fleet;
+        EXPECT_FALSE(sim::validateOptions(o, nullptr)) << fleet;
+    }
+}
 
 // ---------------------------------------------------------------- TCP
 

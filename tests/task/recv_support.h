@@ -16,8 +16,9 @@
 #include <string>
 #include <vector>
 
-#include "recvdataproc.h"
+#include "crc32.h"
 #include "qt_wait.h"
+#include "recvdataproc.h"
 
 namespace recvtest {
 
@@ -86,7 +87,8 @@ inline Bytes replyFrame(uint16_t code, uint16_t sn, const Bytes& body) {
     put16(b, sn);
     put16(b, uint16_t(body.size()));
     b.insert(b.end(), body.begin(), body.end());
-    put32(b, 0);
+    // The frame CRC the receiver checks; bodies not padded to whole words carry none.
+    put32(b, body.size() % 4 == 0 ? crc32_words(b.data(), b.size() / 4) : 0);
     return b;
 }
 

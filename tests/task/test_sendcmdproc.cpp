@@ -173,6 +173,24 @@ TEST(Tracking, SilenceGivesFourTransmissionsThenGivesUp) {
     EXPECT_EQ(order, (std::vector<std::string>{"finish 83 LSCIR:2H 2", "wait false"}));
 }
 
+// Regression (fault runs with --drop): the command was given up the moment
+// its last re-send went out, so an answer to that re-send came too late and a
+// zone transfer the scanner kept answering was reported as failed.
+TEST(Tracking, AnswerToTheLastResendStillCounts) {
+    Harness h;
+    h.initUdp();
+    QSignalSpy finish(&h.proc, &SendCmdProc::sig_respondFinish);
+    h.proc.recv_S_PACK("LSCIR:2H");
+    h.tickFor(4800);
+    ASSERT_EQ(h.sent.size(), 4u);
+    EXPECT_EQ(finish.count(), 0);
+    h.tickFor(1000);
+    h.proc.recv_CmdRecv(kSign, h.sent[0].frame.sn);
+    h.tickFor(4000);
+    EXPECT_EQ(finish.count(), 0);
+    EXPECT_EQ(h.sent.size(), 4u);
+}
+
 TEST(Tracking, AnsweredCommandIsNotResent) {
     Harness h;
     h.initUdp();
