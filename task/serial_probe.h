@@ -28,6 +28,12 @@ public:
     virtual void close(int handle) = 0;
     // Waits about ms milliseconds.
     virtual void pause(int ms) = 0;
+    // Waits at most ms milliseconds for bytes to arrive on an open port,
+    // returning as soon as some do. Ports that cannot tell just pause.
+    virtual void waitForData(int handle, int ms) {
+        (void)handle;
+        pause(ms);
+    }
     // Sequence number of the framed request.
     virtual uint16_t sequenceNumber() = 0;
 };

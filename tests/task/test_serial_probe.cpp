@@ -200,12 +200,46 @@ TEST(SerialProbe, ScannersAreReportedInEnumerationOrder) {
 }
 
 // A port streaming scan data without pause must neither hang the probe nor be
-// read past the answer buffer.
-TEST(SerialProbe, EndlessStreamFillsTheBufferAndNeverOverrunsIt) {
+// read past its buffers: each rate's answer stops at the UART buffer, and the
+// virtual-port probe gives up after a bounded number of bytes.
+TEST(SerialProbe, EndlessStreamWithoutAnswerIsLeftAfterAByteBudget) {
     FakePorts io;
     io.ports = {"ttyS6"};
     io.endless = [](size_t max) { return std::string(std::min<size_t>(max, 700), 'z'); };
     EXPECT_TRUE(probeSerialPorts(io).empty());
     EXPECT_EQ(io.opened.size(), kAllRates.size() + 1);
-    EXPECT_EQ(io.maxBytesInOneSession, 10240u);
+    EXPECT_EQ(io.maxBytesInOneSession, 65536u);
+}
+
+// A virtual port that is already streaming answers among its scan data,
+// possibly after more than one read buffer's worth, and with short gaps in
+// the stream. The answer is found wherever it lies, and reading stops there.
+TEST(SerialProbe, VirtualPortAnswerAmongStreamDataIsFound) {
+    struct Case {
+        const char* what;
+        size_t streamBefore;
+        std::string answer;
+    };
+    const Case cases[] = {
+        {"answer after three buffers of stream", 30000, "PRODUCT SN:ABC"},
+        {"answer split across two buffers", 10238, "LMSG"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        FakePorts io;
+        io.ports = {"ttyACM1"};
+        Script s;
+        for (size_t i = 0; i < c.streamBefore / 2; ++i) {
+            s.push_back("zz");
+            if (i % 1000 == 999) s.insert(s.end(), {"", "", ""});  // short pauses in the stream
+        }
+        s.push_back(c.answer.substr(0, 2));
+        s.push_back(c.answer.substr(2));
+        for (int i = 0; i < 100; ++i) s.push_back("zz");
+        io.answers[{"ttyACM1", 12345}] = s;
+        const auto hits = probeSerialPorts(io);
+        ASSERT_EQ(hits.size(), 1u);
+        EXPECT_EQ(hits[0].baud, -1);
+        EXPECT_EQ(io.maxBytesInOneSession, c.streamBefore + c.answer.size());
+    }
 }
