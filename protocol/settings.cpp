@@ -122,7 +122,10 @@ std::string Settings::Read(const std::string& section, const std::string& key,
 
 bool Settings::Write(const std::string& section, const std::string& key, const std::string& value) {
     if (!usableName(section) || !usableName(key)) return false;
-    std::string stored = cutCharacters(value, kMaxValueLength);
+    // The file is text: a value ends at its first NUL, and it must end there
+    // before blanks are trimmed, or a blank in front of the NUL stays in memory
+    // but is lost when the file is read again.
+    std::string stored = cutCharacters(value.substr(0, value.find('\0')), kMaxValueLength);
     for (char& c : stored)
         if (c == '\r' || c == '\n') c = ' ';
     // The file format drops blanks around a value when it is loaded; drop them
