@@ -180,6 +180,7 @@ void ZoneAlarm::sendRead(uint32_t offset, uint32_t length, int sn) {
 
 void ZoneAlarm::sendWrite(uint32_t offset, uint16_t length, const uint8_t* data, size_t dataLen, int sn) {
     const std::vector<uint8_t> body = zone_write_request(offset, length, data, dataLen);
+    m_txAsked = offset;
     emit sig_ZoneCMD(m_fd, m_devIp, m_devPort, ZONE_WRITE_PACK, sn & 0xFFFF, int(body.size()),
                      QByteArray(reinterpret_cast<const char*>(body.data()), int(body.size())), false);
 }
@@ -353,6 +354,16 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
     if (!m_tx) {
         writeProgress(-10, tr("unexpected reply offset:%1").arg(hex(echo)));
         return kUnexpectedOffset;
+    }
+    // Only the answer to the request in flight moves the write on. A late
+    // answer to a re-sent request, or an echo naming a piece never sent, would
+    // otherwise skip pieces and reload a partial image as a success.
+    const bool ownRequest = echo == kZoneErase || echo == kZoneReload ||
+                            (echo % kZonePieceSize == 0 && uint64_t(echo) + kZonePieceSize <= m_txTotal);
+    if (echo != m_txAsked && ownRequest) {
+        RECV_TRACE("ZoneAlarm::setZoneRev")
+            << "answer for" << hex(echo) << "while" << hex(m_txAsked) << "is in flight: ignored";
+        return 0;
     }
     if (echo == kZoneErase) {
         sendWrite(0, kZonePieceSize, reinterpret_cast<const uint8_t*>(m_tx.get()), kZonePieceSize, sn);

@@ -134,6 +134,7 @@ private:
     // Send side, created when a write starts.
     uint32_t m_txTotal = 0;
     uint32_t m_txCrc = 0;
+    uint32_t m_txAsked = 0;  // offset (or erase/reload code) of the write request last sent
     std::unique_ptr<ZoneDef> m_tx;
 
     std::unique_ptr<ZoneDef> m_image;

@@ -508,6 +508,23 @@ TEST(ZoneWriteFailure, EchoOutsideThePiecesEndsTheWrite) {
     }
 }
 
+TEST(ZoneWriteFailure, AnswerForAnotherRequestNeitherSkipsPiecesNorReloads) {
+    // The erase is in flight; answers naming a later piece or the reload are
+    // not its answer and must not move the write on.
+    for (uint32_t echo : {0x200u, 0x10000u, uint32_t(kZoneReload)}) {
+        Link link;
+        link.answer = false;
+        ASSERT_TRUE(link.alarm.writeStart(*sampleList(), 1));
+        EXPECT_EQ(link.feed(false, replyFrame(0xA5AC, 1, writeReplyBody(echo, 0))), 0) << std::hex << echo;
+        EXPECT_EQ(link.requests.size(), 1u) << "nothing more sent for " << std::hex << echo;
+    }
+    // The write still completes once the scanner answers what was asked.
+    Link link;
+    ASSERT_TRUE(link.alarm.writeStart(*sampleList(), 1));
+    ASSERT_EQ(link.run(false), 1);
+    EXPECT_EQ(link.store.image(), QByteArray(reinterpret_cast<const char*>(link.alarm.zoneDef()), kZoneDefSize));
+}
+
 // ============================================================ simulator store state
 
 TEST(ZoneStoreState, SavedImageIsLoadedBackAndForeignFilesAreRefused) {
