@@ -355,12 +355,19 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
         writeProgress(-10, tr("unexpected reply offset:%1").arg(hex(echo)));
         return kUnexpectedOffset;
     }
-    // Only the answer to the request in flight moves the write on. A late
-    // answer to a re-sent request, or an echo naming a piece never sent, would
-    // otherwise skip pieces and reload a partial image as a success.
-    const bool ownRequest = echo == kZoneErase || echo == kZoneReload ||
-                            (echo % kZonePieceSize == 0 && uint64_t(echo) + kZonePieceSize <= m_txTotal);
-    if (echo != m_txAsked && ownRequest) {
+    // Only the offsets of our own pieces, the erase and the reload are
+    // acknowledgements; anything else would make us send from outside the
+    // image or reload a partial one.
+    const uint64_t e = echo;
+    const bool piece = e % kZonePieceSize == 0 && e + kZonePieceSize <= m_txTotal;
+    if (!piece && echo != kZoneErase && echo != kZoneReload) {
+        writeProgress(-10, tr("unexpected reply offset:%1").arg(hex(e)));
+        return kUnexpectedOffset;
+    }
+    // Only the answer to the request in flight moves the write on: a late
+    // answer to a re-sent request, or an echo naming a piece not yet sent,
+    // would otherwise skip pieces and reload a partial image as a success.
+    if (echo != m_txAsked) {
         RECV_TRACE("ZoneAlarm::setZoneRev")
             << "answer for" << hex(echo) << "while" << hex(m_txAsked) << "is in flight: ignored";
         return 0;
@@ -374,13 +381,6 @@ int ZoneAlarm::setZoneRev(const uint8_t* data, int available, int sn, int* consu
         emit sig_zoneImageCrc(7, m_tx->crc);
         writeProgress(100, tr("success"));
         return 1;
-    }
-    // Only the offsets of our own pieces are acknowledgements; anything else
-    // would make us send from outside the image or reload a partial one.
-    const uint64_t e = echo;
-    if (e % kZonePieceSize != 0 || e + kZonePieceSize > m_txTotal) {
-        writeProgress(-10, tr("unexpected reply offset:%1").arg(hex(e)));
-        return kUnexpectedOffset;
     }
     if (e + kZonePieceSize < m_txTotal) {
         const uint64_t next = e + kZonePieceSize;
