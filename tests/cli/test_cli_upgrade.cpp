@@ -126,6 +126,13 @@ TEST(CliUpgrade, TargetThatFallsSilentEndsTheUpgradeWithAReasonWithinSeconds) {
 
 TEST(CliUpgrade, UnusableLinkOrFileIsOneLineAtOnce) {
     QTemporaryDir dir;
+    // A readable image of a plausible size, so only the port can fail.
+    const QString image = dir.filePath("fw.lhl");
+    {
+        QFile f(image);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(900, '\x01'));
+    }
     struct Case {
         QStringList args;
         int exit;
@@ -136,7 +143,7 @@ TEST(CliUpgrade, UnusableLinkOrFileIsOneLineAtOnce) {
         {{"upgrade", "uart://" + dir.filePath("no-such-port") + "?baud=115200", dir.filePath("missing.bin")},
          1,
          "load  file failed:"},
-        {{"upgrade", "uart://" + dir.filePath("no-such-port") + "?baud=115200", VANTREL_CLI},
+        {{"upgrade", "uart://" + dir.filePath("no-such-port") + "?baud=115200", image},
          1,
          "can not open:"},
     };

@@ -7,6 +7,9 @@
 // application. Debian's Qt is built without frame pointers, so the only frame
 // the checker sees is the Qt constructor that allocated; each entry names one
 // of those Qt-internal allocations. Our own code is never listed here.
+//
+// Fontconfig, which Qt's font database asks when a report is rendered, keeps
+// its pattern caches until the process ends and never frees them.
 
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libqoffscreen.so\n"
@@ -16,5 +19,6 @@ extern "C" const char* __lsan_default_suppressions() {
            "leak:QWindowSystemInterface::handleScreenAdded\n"
            "leak:QtSharedPointer::ExternalRefCountData::getAndRef\n"
            // The d-pointer of the plugin's QPlatformCursor, allocated in QObject's constructor.
-           "leak:QObject::QObject\n";
+           "leak:QObject::QObject\n"
+           "leak:libfontconfig.so\n";
 }
