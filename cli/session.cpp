@@ -17,6 +17,7 @@
 #include "recorder.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
+#include "thread_handover.h"
 #include "transport.h"
 
 namespace cli {
@@ -157,6 +158,7 @@ bool Session::open(const LinkAddress& link, std::string& error) {
     m_sender = new SendCmdProc;
     m_sender->moveToThread(m_senderThread);
     connect(m_senderThread, &QThread::finished, m_sender, &QObject::deleteLater);
+    handover::watchThread(m_senderThread);
 
     RecvDataProc* r = m_receiver.get();
     connect(r, &RecvDataProc::sig_ZoneCMD, m_sender, &SendCmdProc::recv_ZoneCMD);
@@ -275,7 +277,7 @@ void Session::close() {
         if (m_sender) QMetaObject::invokeMethod(m_sender, &SendCmdProc::recv_UnInit, Qt::QueuedConnection);
         m_senderThread->quit();
         // The sender may be inside a blocking pause or a serial exchange.
-        if (m_senderThread->wait(15000)) {
+        if (handover::joinThread(m_senderThread, 15000)) {
             delete m_senderThread;
         } else {
             std::fprintf(stderr, "vantrel-cli: the command sender did not stop in time\n");

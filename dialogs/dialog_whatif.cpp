@@ -17,6 +17,7 @@
 
 #include "recording_file.h"
 #include "stream_replay.h"
+#include "thread_handover.h"
 #include "zone_image.h"
 #include "zone_whatif.h"
 
@@ -158,7 +159,7 @@ Dialog_WhatIf::~Dialog_WhatIf() {
     if (m_thread) {
         m_thread->disconnect(this);
         if (m_job) m_job->cancel = true;
-        m_thread->wait();
+        handover::joinThread(m_thread);
     }
 }
 
@@ -193,6 +194,7 @@ void Dialog_WhatIf::run() {
         if (m_job == job) finish(job);  // a newer check supersedes this one
     });
     connect(thread, &QThread::finished, thread, &QObject::deleteLater);
+    handover::watchThread(thread);
     setRunning(true);
     thread->start();
 }

@@ -29,6 +29,7 @@
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
 #include "settings.h"
+#include "thread_handover.h"
 #include "ui_mainpage.h"
 
 using namespace mainpage;
@@ -90,6 +91,7 @@ MainPage::MainPage(QWidget* parent) : QWidget(parent), ui(new Ui::MainPage) {
     for (size_t i = 0; i < m_threads.size(); ++i) {
         m_threads[i] = new QThread();
         m_threads[i]->setObjectName(QStringLiteral("vantrel-worker-%1").arg(i));
+        handover::watchThread(m_threads[i]);
     }
     m_waitDialog = new Dialog_WaitSignal(this);
     m_waitDialog->hide();
@@ -122,7 +124,7 @@ MainPage::~MainPage() {
     if (m_playback) m_playback->stop();  // a caching loop would hold its thread
     for (QThread* thread : m_threads) {
         thread->quit();
-        thread->wait();
+        handover::joinThread(thread);
     }
     // The receiver's destructor ends its loop and waits for it; only then may
     // the handles it reads be closed.

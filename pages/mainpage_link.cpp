@@ -20,6 +20,7 @@
 #include "recorder.h"
 #include "recvdataproc.h"
 #include "sendcmdproc.h"
+#include "thread_handover.h"
 #include "transport.h"
 
 using namespace mainpage;
@@ -70,7 +71,7 @@ void MainPage::recv_start(QString type, QString ip_com, int port_baud, int remot
     const std::string linkType = type.toStdString();
     const std::string address = ip_com.toStdString();
     const int localPort = m_localPort;
-    m_linkOpener->start([this, attempt, cancel, linkType, address, port_baud, localPort] {
+    handover::startTask(*m_linkOpener, [this, attempt, cancel, linkType, address, port_baud, localPort] {
         const LinkOpenResult result = open_link(linkType, address, port_baud, localPort, cancel.get());
         // Dropped unseen when the window is gone by then; the result then
         // closes what it opened.
@@ -164,7 +165,7 @@ void MainPage::abandonOpening() {
 // Called off and waited for (the window is going away).
 void MainPage::stopOpening() {
     abandonOpening();
-    if (m_linkOpener) m_linkOpener->waitForDone();
+    if (m_linkOpener) handover::waitForTasks(*m_linkOpener);
 }
 
 void MainPage::recv_restart(QString type, QString ip_com, int port_baud, int remote_port) {

@@ -19,6 +19,7 @@
 #include "audit_writer.h"
 #include "box_protocol.h"
 #include "network_arg.h"
+#include "thread_handover.h"
 #include "transport.h"
 #include "ui_page_box.h"
 
@@ -82,7 +83,7 @@ Page_Box::Page_Box(QWidget* parent)
 }
 
 Page_Box::~Page_Box() {
-    if (m_pingThread) m_pingThread->wait();
+    if (m_pingThread) handover::joinThread(m_pingThread);
     // Sent but not yet answered: the box may have taken them all the same.
     for (PendingChange& change : m_pendingChanges) {
         change.record.outcome = QLatin1String(audit::kSent);
@@ -91,7 +92,7 @@ Page_Box::~Page_Box() {
     // The worker's thread must end before its object goes.
     if (m_worker) {
         m_worker->stop();
-        m_worker->wait();
+        handover::joinThread(m_worker.data());
         delete m_worker.data();
     }
     delete ui;
@@ -365,6 +366,7 @@ void Page_Box::on_pb_setbox_clicked() {
     auto answered = std::make_shared<std::atomic<bool>>(false);
     m_pingThread = QThread::create([this, ip, answered] { *answered = pingtest(ip, kPingTimeoutMs); });
     m_pingThread->setParent(this);
+    handover::watchThread(m_pingThread);
     connect(m_pingThread, &QThread::finished, this, [this, ip, answered] {
         m_pingThread->deleteLater();
         m_pingThread = nullptr;

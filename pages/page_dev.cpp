@@ -14,6 +14,7 @@
 
 #include "heartbeat_parse.h"
 #include "settings.h"
+#include "thread_handover.h"
 #include "transport.h"
 #include "ui_page_dev.h"
 
@@ -90,6 +91,7 @@ Page_Dev::Page_Dev(QWidget* parent) : QWidget(parent), ui(new Ui::Page_Dev) {
     m_macThread->setObjectName(QStringLiteral("Page_Dev MAC"));
     m_macWorker = new QObject;
     m_macWorker->moveToThread(m_macThread);
+    handover::watchThread(m_macThread);
     m_macThread->start();
 
     QTimer::singleShot(1000, this, &Page_Dev::GetComDev);
@@ -99,12 +101,12 @@ Page_Dev::~Page_Dev() {
     // Both threads report into this object: let them end before it goes.
     m_probeAgain = false;
     if (m_probeThread) {
-        m_probeThread->wait();
+        handover::joinThread(m_probeThread);
         delete m_probeThread;
         m_probeThread = nullptr;
     }
     m_macThread->quit();
-    m_macThread->wait();
+    handover::joinThread(m_macThread);
     delete m_macWorker;
     delete ui;
 }
@@ -585,6 +587,7 @@ void Page_Dev::startProbe(bool report, std::shared_ptr<std::vector<SerialProbeHi
         emit sig_RunOver();
     });
     m_probeThread->setObjectName(QStringLiteral("Page_Dev probe"));
+    handover::watchThread(m_probeThread);
     connect(m_probeThread, &QThread::finished, this, &Page_Dev::onProbeFinished);
     // Connected before the thread runs: a pass that ends at once must still be seen.
     if (done) connect(m_probeThread, &QThread::finished, doneContext, std::move(done));
@@ -595,7 +598,7 @@ void Page_Dev::onProbeFinished() {
     QThread* thread = m_probeThread;
     m_probeThread = nullptr;
     if (thread) {
-        thread->wait();  // finished comes just before run() returns
+        handover::joinThread(thread);  // finished comes just before run() returns
         thread->deleteLater();
     }
     if (m_probeAgain) {

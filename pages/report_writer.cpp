@@ -10,6 +10,7 @@
 #include "recvdataproc.h"
 #include "report_audit.h"
 #include "sendcmdproc.h"
+#include "thread_handover.h"
 
 ReportWriter::ReportWriter(RecvDataProc* receiver, SendCmdProc* sender, QObject* parent)
     : QObject(parent), m_receiver(receiver), m_sender(sender) {
@@ -28,7 +29,7 @@ ReportWriter::ReportWriter(RecvDataProc* receiver, SendCmdProc* sender, QObject*
 }
 
 ReportWriter::~ReportWriter() {
-    if (m_thread) m_thread->wait();
+    if (m_thread) handover::joinThread(m_thread);
 }
 
 bool ReportWriter::start(const ReportInput& input, bool readZones, const QString& path) {
@@ -111,6 +112,7 @@ void ReportWriter::write() {
         m_stage = Stage::Idle;
         emit sig_finished(result->first, result->second);
     });
+    handover::watchThread(m_thread);
     m_thread->start();
 }
 

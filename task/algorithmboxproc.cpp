@@ -8,6 +8,7 @@
 #include "firmware_image.h"
 #include "firmware_udp.h"
 #include "recvtrace.h"
+#include "thread_handover.h"
 #include "transport.h"
 
 namespace {
@@ -58,11 +59,12 @@ AuditRecord box_audit_record(const QString& box, int port, const QString& comman
 AlgorithmBoxProc::AlgorithmBoxProc(int localPort, QObject* parent)
     : QThread(parent), m_localPort(localPort), m_upgrade(upgradeOverSocket) {
     setObjectName(QStringLiteral("AlgorithmBoxProc"));
+    handover::watchThread(this);
 }
 
 AlgorithmBoxProc::~AlgorithmBoxProc() {
     stop();
-    wait();
+    handover::joinThread(this);
 }
 
 void AlgorithmBoxProc::setBoxAddress(const QString& ip) {

@@ -13,6 +13,7 @@
 #include <ctime>
 
 #include "heartbeat_parse.h"
+#include "thread_handover.h"
 
 namespace {
 
@@ -62,11 +63,12 @@ int joinOnAllInterfaces(int sock, in_addr group, int& lastError) {
 
 HeartBeatProc::HeartBeatProc(quint16 port, QObject* parent) : QThread(parent), m_port(port) {
     qRegisterMetaType<DevConnInfo>("DevConnInfo");
+    handover::watchThread(this);
 }
 
 HeartBeatProc::~HeartBeatProc() {
     m_running = false;
-    wait();
+    handover::joinThread(this);
 }
 
 void HeartBeatProc::recv_close() {

@@ -12,6 +12,7 @@
 #include "recvtcpproc.h"
 #include "recvtrace.h"
 #include "reply_stream.h"
+#include "thread_handover.h"
 #include "transport.h"
 
 namespace {
@@ -104,13 +105,14 @@ RecvDataProc::RecvDataProc(QObject* parent) : QThread(parent), m_zone(std::make_
     registerTaskMetaTypes();
     std::memset(m_statusFlags, 0, sizeof m_statusFlags);
     m_converters.setMaxThreadCount(1);
+    handover::watchThread(this);
 }
 
 RecvDataProc::~RecvDataProc() {
     m_quit = true;
     runFlag = 0;
-    wait();
-    m_converters.waitForDone();
+    handover::joinThread(this);
+    handover::waitForTasks(m_converters);
 }
 
 // ---------------------------------------------------------------- GUI-thread API
@@ -187,7 +189,7 @@ void RecvDataProc::recv_zoneCmd(int flag, zones data) {
         // converter thread behind the wait dialog.
         emit sig_wait(true);
         const int mirror = m_zone->direction.load();
-        m_converters.start([this, data, mirror] {
+        handover::startTask(m_converters, [this, data, mirror] {
             ZoneAlarm converter;
             converter.setDirection(mirror);
             std::shared_ptr<ZoneDef> image;
@@ -682,6 +684,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
         tcpWorker->moveToThread(tcpThread);
         connect(tcpThread, &QThread::started, tcpWorker, &RecvTCPProc::recv_data);
         connect(tcpWorker, &RecvTCPProc::sig_end, tcpThread, &QThread::quit, Qt::DirectConnection);
+        handover::watchThread(tcpThread);
         tcpThread->start();
     }
 
@@ -715,7 +718,7 @@ RecvDataProc::LoopEnd RecvDataProc::run_tcp(const Link& link, unsigned generatio
     if (tcpWorker) {
         tcpWorker->runFlag = 0;
         tcpThread->quit();
-        tcpThread->wait();
+        handover::joinThread(tcpThread);
         delete tcpWorker;  // its thread has finished; nothing else refers to it
         delete tcpThread;
         tcpWorker = nullptr;

@@ -19,6 +19,7 @@
 #include "netguard.h"
 #include "page_lidar.h"
 #include "qt_wait.h"
+#include "queued_spy.h"
 #include "recvdataproc.h"
 #include "settings.h"
 #include "simulator.h"
@@ -68,7 +69,7 @@ protected:
     // Connects `page` to a simulated scanner on 127.0.0.2:port and waits until
     // the window has taken in the zone read every connection makes.
     bool connectAndSettle(MainPage& page, quint16 port, int local) {
-        QSignalSpy messages(page.receiver(), &RecvDataProc::sig_data);
+        testsupport::QueuedSpy messages(page.receiver(), &RecvDataProc::sig_data);
         page.recv_start(QStringLiteral("UDP"), QStringLiteral("127.0.0.2"), port, local);
         auto readEnded = [&] {
             for (const QList<QVariant>& m : messages)

@@ -22,6 +22,7 @@
 #include "../task/heartbeat_builder.h"
 #include "page_dev.h"
 #include "page_test_support.h"
+#include "queued_spy.h"
 
 using pagetest::BoxAnswerer;
 using pagetest::ScratchSettings;
@@ -431,10 +432,10 @@ TEST_F(DevPage, HistoryIsRecordedEvenWhenTheSwitchIsDeclined) {
 
 TEST_F(DevPage, ProbeResultsAddSerialRows) {
     probe->ports = {{"ttyS0", 0}, {"ttyUSB0", 460800}, {"ttyACM0", -1}};
-    QSignalSpy over(page.get(), &Page_Dev::sig_RunOver);
+    testsupport::QueuedSpy over(page.get(), &Page_Dev::sig_RunOver);
     page->GetComDev();
     EXPECT_TRUE(page->isProbing());
-    ASSERT_TRUE(over.wait(5000));
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !over.isEmpty(); }, 5000));
     ASSERT_TRUE(QTest::qWaitFor([&] { return model->rowCount() == 2; }, 5000));
     EXPECT_EQ(at(0, 2), "UART");
     EXPECT_EQ(at(0, 3), "ttyUSB0:460800");
@@ -444,7 +445,7 @@ TEST_F(DevPage, ProbeResultsAddSerialRows) {
 
 TEST_F(DevPage, RefreshRunsOneProbePassAtATime) {
     probe->ports = {{"ttyS0", 0}, {"ttyS1", 0}, {"ttyUSB0", 230400}};
-    QSignalSpy over(page.get(), &Page_Dev::sig_RunOver);
+    testsupport::QueuedSpy over(page.get(), &Page_Dev::sig_RunOver);
     page->recv_lidarHeart(record(udpStatus("SN1", "M")));
     pressButton("pb_refresh");
     EXPECT_EQ(model->rowCount(), 0);
