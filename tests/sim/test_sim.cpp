@@ -787,7 +787,15 @@ TEST_P(HeartbeatKinds, ArrivesOnTheMulticastGroup) {
     uint8_t buf[4096];
     std::string from;
     int n = 0;
-    for (int i = 0; i < 5 && n != size; ++i) n = udp_recv(sock, buf, sizeof buf, 1500, &from);
+    // Other tests' simulators announce themselves on the same group: ours is
+    // the one of this layout that names this test's port (the 80-byte one names none).
+    auto ours = [&] {
+        if (n != size) return false;
+        if (size == 112) return le16(buf + 78) == port;
+        if (size == 60) return le16(buf + 56) == port;
+        return true;
+    };
+    for (int i = 0; i < 10 && !ours(); ++i) n = udp_recv(sock, buf, sizeof buf, 1500, &from);
     ::close(sock);
     ASSERT_EQ(n, size);
     EXPECT_EQ(from, "127.0.0.2");
